@@ -1,0 +1,35 @@
+#!/bin/sh
+# Runs a command on a private Xvfb server: picks a free display number itself, waits for the
+# server to accept connections, exports DISPLAY, and stops the server when the command ends.
+#   scripts/with-xvfb.sh COMMAND [ARGS...]
+# The screen is 1024x768x24 unless XVFB_SCREEN says otherwise.
+set -eu
+
+screen="${XVFB_SCREEN:-1024x768x24}"
+fifo_dir=$(mktemp -d)
+fifo="$fifo_dir/display"
+mkfifo "$fifo"
+
+# -displayfd: Xvfb chooses an unused display and writes its number once it is ready.
+Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp 3>"$fifo" >"$fifo_dir/xvfb.log" 2>&1 &
+xvfb_pid=$!
+
+cleanup() {
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+    rm -rf "$fifo_dir"
+}
+trap cleanup EXIT INT TERM
+
+display=""
+# The read blocks until Xvfb has written the number; a timeout guards a server that dies.
+if ! display=$(timeout 60 head -n 1 "$fifo"); then
+    echo "with-xvfb: Xvfb did not start" >&2
+    cat "$fifo_dir/xvfb.log" >&2
+    exit 1
+fi
+export DISPLAY=":$display"
+
+status=0
+"$@" || status=$?
+exit "$status"
