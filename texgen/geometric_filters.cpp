@@ -1,0 +1,181 @@
+// Neighbourhood and geometric filters. Each first copies its source into the ScratchLayer and
+// reads only that copy, so source and destination may be the same layer.
+#include <algorithm>
+#include <cassert>
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+#include "texgen/blend_weights.h"
+#include "texgen/texture_generator.h"
+
+namespace {
+
+// Weights of the left, centre and right columns, each listed from top to bottom.
+constexpr float SharpenKernel[9] = {-0.125f, -0.25f, -0.125f, -0.25f, 2.5f,
+                                    -0.25f,  -0.125f, -0.25f, -0.125f};
+
+// Rotation of one Twirl radius: cosine and sine of its angle, and whether it lies inside.
+struct TwirlRotation {
+    float c;
+    float s;
+    bool inside;
+    bool known;
+};
+
+// r = sqrt(dx^2 + dy^2) and d = cx - r in float; inside the circle (d > 0) the angle is
+// ((d x d) x f) x strength in float, its cosine and sine in double rounded to float.
+TwirlRotation RotationFor(int32_t squared, int32_t cx, float f, float strength) {
+    const float r = static_cast<float>(std::sqrt(static_cast<double>(squared)));
+    const float d = static_cast<float>(cx) - r;
+    TwirlRotation rotation{0.0f, 0.0f, d > 0.0f, true};
+    if (rotation.inside) {
+        const float angle = d * d * f * strength;
+        rotation.c = static_cast<float>(std::cos(static_cast<double>(angle)));
+        rotation.s = static_cast<float>(std::sin(static_cast<double>(angle)));
+    }
+    return rotation;
+}
+
+TwirlRotation CachedRotation(std::vector<TwirlRotation>& table, int32_t squared, int32_t cx,
+                             float f, float strength) {
+    if (squared < 0 || static_cast<size_t>(squared) >= table.size()) {
+        return RotationFor(squared, cx, f, strength);
+    }
+    if (!table[squared].known) {
+        table[squared] = RotationFor(squared, cx, f, strength);
+    }
+    return table[squared];
+}
+
+} // namespace
+
+void TextureGenerator::Convolve3x3(uint8_t src, uint8_t dst, bool absolute, const float kernel[9]) {
+    CopyToScratch(src);
+    const TexturePixel* copy = Layer(ScratchLayer);
+    TexturePixel* out = Layer(dst);
+    for (int32_t y = 0; y < height; ++y) {
+        for (int32_t x = 0; x < width; ++x) {
+            for (int c = 0; c < 3; ++c) {
+                float sum = 0.0f;
+                for (int32_t oy = -1; oy <= 1; ++oy) {
+                    for (int32_t ox = -1; ox <= 1; ++ox) {
+                        const float value = At(copy, x + ox, y + oy).c[c];
+                        sum += kernel[3 * (ox + 1) + (oy + 1)] * value;
+                    }
+                }
+                if (absolute) {
+                    sum = std::fabs(sum);
+                }
+                out[y * width + x].c[c] = sum < 0.0f     ? 0
+                                          : sum > 255.0f ? 255
+                                                         : static_cast<uint8_t>(sum);
+            }
+        }
+    }
+}
+
+void TextureGenerator::Sharpen(uint8_t src, uint8_t dst) {
+    Convolve3x3(src, dst, false, SharpenKernel);
+}
+
+void TextureGenerator::Jitter(uint8_t src, uint8_t dst, uint32_t seedArg, int32_t strength) {
+    assert(strength >= 0 && strength <= 16 && "Jitter strength must lie in 0..16");
+    CopyToScratch(src);
+    const TexturePixel* copy = Layer(ScratchLayer);
+    TexturePixel* out = Layer(dst);
+    seed = seedArg;
+    const int32_t shift = 16 - std::clamp(strength, 0, 16);
+    for (int32_t y = 0; y < height; ++y) {
+        for (int32_t x = 0; x < width; ++x) {
+            // NextRandom never exceeds 32767, so both offsets are 0 or negative.
+            const int32_t ox = (NextRandom() - 32767) >> shift;
+            const int32_t oy = (NextRandom() - 32767) >> shift;
+            out[y * width + x] = At(copy, x + ox, y + oy);
+        }
+    }
+}
+
+void TextureGenerator::Shift(uint8_t src, uint8_t dst, int32_t dx, int32_t dy) {
+    CopyToScratch(src);
+    const TexturePixel* copy = Layer(ScratchLayer);
+    TexturePixel* out = Layer(dst);
+    for (int32_t y = 0; y < height; ++y) {
+        for (int32_t x = 0; x < width; ++x) {
+            out[y * width + x] = At(copy, x + dx, y + dy);
+        }
+    }
+}
+
+void TextureGenerator::Displace(uint8_t src, uint8_t map, uint8_t dst, float kx, float ky) {
+    assert(map != ScratchLayer && "the ScratchLayer cannot serve as a displacement map");
+    CopyToScratch(src);
+    const TexturePixel* mapPixels = Layer(map);
+    const TexturePixel* copy = Layer(ScratchLayer);
+    TexturePixel* out = Layer(dst);
+    CosineWeightMemo memo;
+    ClearCosineWeightMemo(memo);
+    for (int32_t y = 0; y < height; ++y) {
+        for (int32_t x = 0; x < width; ++x) {
+            const TexturePixel& m = mapPixels[y * width + x];
+            const float strength = std::max({m.c[0], m.c[1], m.c[2]});
+            // Two roundings per coordinate: the product, then the sum.
+            const float sx = strength * kx + static_cast<float>(x);
+            const float sy = strength * ky + static_cast<float>(y);
+            if (literal) {
+                out[y * width + x] = SampleLayer(ScratchLayer, sx, sy);
+                continue;
+            }
+            const int32_t ix = static_cast<int32_t>(sx);
+            const int32_t iy = static_cast<int32_t>(sy);
+            const CornerBlock block{At(copy, ix, iy), At(copy, ix + 1, iy), At(copy, ix, iy + 1),
+                                    At(copy, ix + 1, iy + 1)};
+            // sx - ix is exactly the fmod remainder SampleLayer takes, sign included.
+            const float u = MemoCosineWeight(memo, sx - static_cast<float>(ix));
+            const float v = MemoCosineWeight(memo, sy - static_cast<float>(iy));
+            out[y * width + x] = BlendPixel(block, MakeBlendWeights(u, v));
+        }
+    }
+}
+
+void TextureGenerator::Twirl(uint8_t src, uint8_t dst, float strength, float divisor) {
+    CopyToScratch(src);
+    const TexturePixel* copy = Layer(ScratchLayer);
+    TexturePixel* out = Layer(dst);
+    const float root = static_cast<float>(std::sqrt(2.0 * width * height));
+    const float f = 1.0f / (divisor * root);
+    const int32_t cx = width / 2;
+    const int32_t cy = height / 2;
+    // The rotation depends only on dx^2 + dy^2, which repeats all over the circle.
+    std::vector<TwirlRotation> rotations(static_cast<size_t>(cx) * cx + 1, TwirlRotation{});
+    CosineWeightMemo memo;
+    ClearCosineWeightMemo(memo);
+    for (int32_t y = 0; y < height; ++y) {
+        for (int32_t x = 0; x < width; ++x) {
+            const int32_t dx = x - cx;
+            const int32_t dy = y - cy;
+            const int32_t squared = dx * dx + dy * dy;
+            const TwirlRotation rotation = literal ? RotationFor(squared, cx, f, strength)
+                                                   : CachedRotation(rotations, squared, cx, f,
+                                                                    strength);
+            float sx = static_cast<float>(x);
+            float sy = static_cast<float>(y);
+            if (rotation.inside) {
+                const float fdx = static_cast<float>(dx);
+                const float fdy = static_cast<float>(dy);
+                sx = rotation.c * fdx - rotation.s * fdy + static_cast<float>(cx);
+                sy = rotation.s * fdx + rotation.c * fdy + static_cast<float>(cy);
+            }
+            const int32_t ix = static_cast<int32_t>(sx);
+            const int32_t iy = static_cast<int32_t>(sy);
+            const CornerBlock block{At(copy, ix, iy), At(copy, ix + 1, iy), At(copy, ix, iy + 1),
+                                    At(copy, ix + 1, iy + 1)};
+            const float fx = sx - static_cast<float>(ix);
+            const float fy = sy - static_cast<float>(iy);
+            out[y * width + x] =
+                literal ? CosineBlend(block, fx, fy)
+                        : BlendPixel(block, MakeBlendWeights(MemoCosineWeight(memo, fx),
+                                                             MemoCosineWeight(memo, fy)));
+        }
+    }
+}
