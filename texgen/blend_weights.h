@@ -44,6 +44,10 @@ inline TexturePixel BlendPixel(const CornerBlock& block, const BlendWeights& w) 
     return out;
 }
 
+// CosineWeight by a short polynomial, falling back to the cosine itself where the result lies
+// too close to a float rounding boundary to be sure: always the same float as CosineWeight.
+float QuickCosineWeight(float fraction);
+
 // Memo of CosineWeight for the arbitrary fractions of Displace and Twirl, keyed by the exact
 // bits of the fraction (direct-mapped; a collision only costs a recomputation).
 struct CosineWeightMemo {

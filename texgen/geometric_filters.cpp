@@ -55,13 +55,16 @@ void TextureGenerator::Convolve3x3(uint8_t src, uint8_t dst, bool absolute, cons
     const TexturePixel* copy = Layer(ScratchLayer);
     TexturePixel* out = Layer(dst);
     for (int32_t y = 0; y < height; ++y) {
+        const TexturePixel* rows[3] = {copy + ((y - 1) & heightMask) * width, copy + y * width,
+                                       copy + ((y + 1) & heightMask) * width};
         for (int32_t x = 0; x < width; ++x) {
+            const int32_t columns[3] = {(x - 1) & widthMask, x, (x + 1) & widthMask};
             for (int c = 0; c < 3; ++c) {
+                // Row offsets outer, column offsets inner: the order of the float sum matters.
                 float sum = 0.0f;
-                for (int32_t oy = -1; oy <= 1; ++oy) {
-                    for (int32_t ox = -1; ox <= 1; ++ox) {
-                        const float value = At(copy, x + ox, y + oy).c[c];
-                        sum += kernel[3 * (ox + 1) + (oy + 1)] * value;
+                for (int oy = 0; oy < 3; ++oy) {
+                    for (int ox = 0; ox < 3; ++ox) {
+                        sum += kernel[3 * ox + oy] * static_cast<float>(rows[oy][columns[ox]].c[c]);
                     }
                 }
                 if (absolute) {

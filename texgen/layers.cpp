@@ -35,6 +35,9 @@ void TextureGenerator::AllocateLayers(int32_t newWidth, int32_t newHeight) {
     }
     assert(IsPowerOfTwo(newWidth) && IsPowerOfTwo(newHeight) &&
            "layer sizes must be powers of two for the wrap-around masks");
+    if (!IsPowerOfTwo(newWidth) || !IsPowerOfTwo(newHeight)) {
+        return;
+    }
     const size_t pixels = static_cast<size_t>(newWidth) * newHeight;
     layers = static_cast<TexturePixel**>(std::calloc(LayerCount, sizeof(TexturePixel*)));
     if (layers == nullptr) {
@@ -75,7 +78,7 @@ void TextureGenerator::ReleaseLayers() {
 void TextureGenerator::Fill(uint8_t layer, uint8_t r, uint8_t g, uint8_t b) {
     TexturePixel* pixels = Layer(layer);
     const TexturePixel value{{r, g, b, 0}};
-    for (int32_t i = 0; i < width * height; ++i) {
+    for (int32_t i = 0, count = width * height; i < count; ++i) {
         pixels[i] = value;
     }
 }

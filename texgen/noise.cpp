@@ -1,11 +1,37 @@
 // Cosine interpolation, layer sampling, fractal clouds and the radial spot: the generator's
 // sources of pattern besides lattice value noise (value_noise.cpp).
 #include <algorithm>
+#include <bit>
 #include <cassert>
 #include <cmath>
+#include <cstring>
 
 #include "texgen/blend_weights.h"
 #include "texgen/texture_generator.h"
+
+namespace {
+
+// sum.c = min(sum.c + octave.c, 255) for channels 0..2; the spare byte of sum is kept.
+// Four bytes at a time in one word (per-byte saturating add without carries between bytes),
+// which the compiler turns into wide vector code.
+void AddSaturated(TexturePixel* sum, const TexturePixel* octave, int32_t count) {
+    constexpr uint32_t Keep = std::endian::native == std::endian::little ? 0x00FFFFFFu : 0xFFFFFF00u;
+    for (int32_t p = 0; p < count; ++p) {
+        uint32_t a;
+        uint32_t b;
+        std::memcpy(&a, &sum[p], sizeof a);
+        std::memcpy(&b, &octave[p], sizeof b);
+        b &= Keep;
+        const uint32_t low = (a & 0x7F7F7F7Fu) + (b & 0x7F7F7F7Fu); // bytes without bit 7
+        const uint32_t differ = a ^ b;
+        uint32_t total = low ^ (differ & 0x80808080u);
+        const uint32_t overflow = ((a & b) | (low & differ)) & 0x80808080u;
+        total |= (overflow >> 7) * 0xFFu; // saturate the bytes that carried out
+        std::memcpy(&sum[p], &total, sizeof total);
+    }
+}
+
+} // namespace
 
 TexturePixel TextureGenerator::CosineBlend(const CornerBlock& block, float fx, float fy) const {
     return BlendPixel(block, MakeBlendWeights(CosineWeight(fx), CosineWeight(fy)));
@@ -38,11 +64,7 @@ void TextureGenerator::FractalNoise(uint8_t layer, int32_t step, int32_t seedArg
             return;
         }
         ValueNoise(ScratchLayer, step, 0, amplitude, coloured);
-        for (int32_t p = 0; p < width * height; ++p) {
-            for (int c = 0; c < 3; ++c) {
-                sum[p].c[c] = static_cast<uint8_t>(std::min(sum[p].c[c] + octave[p].c[c], 255));
-            }
-        }
+        AddSaturated(sum, octave, width * height);
     }
 }
 

@@ -27,7 +27,7 @@ void TextureGenerator::ScaleChannels(uint8_t src, uint8_t dst, float fr, float f
     const TexturePixel* in = Layer(src);
     TexturePixel* out = Layer(dst);
     const float factors[3] = {fr, fg, fb};
-    for (int32_t p = 0; p < width * height; ++p) {
+    for (int32_t p = 0, count = width * height; p < count; ++p) {
         for (int c = 0; c < 3; ++c) {
             const float v = static_cast<float>(in[p].c[c]) * factors[c];
             out[p].c[c] = v >= 255.0f ? 255
@@ -68,7 +68,7 @@ void TextureGenerator::Equalize(uint8_t src, uint8_t dst) {
 void TextureGenerator::Invert(uint8_t src, uint8_t dst) {
     const TexturePixel* in = Layer(src);
     TexturePixel* out = Layer(dst);
-    for (int32_t p = 0; p < width * height; ++p) {
+    for (int32_t p = 0, count = width * height; p < count; ++p) {
         for (int c = 0; c < 4; ++c) {
             out[p].c[c] = static_cast<uint8_t>(~in[p].c[c]);
         }
@@ -79,7 +79,7 @@ void TextureGenerator::Mix(uint8_t a, uint8_t b, uint8_t dst, float wa, float wb
     const TexturePixel* pa = Layer(a);
     const TexturePixel* pb = Layer(b);
     TexturePixel* out = Layer(dst);
-    for (int32_t p = 0; p < width * height; ++p) {
+    for (int32_t p = 0, count = width * height; p < count; ++p) {
         for (int c = 0; c < 3; ++c) {
             const float v = static_cast<float>(pa[p].c[c]) * wa + static_cast<float>(pb[p].c[c]) * wb;
             out[p].c[c] = ClampChannel(v);
@@ -92,7 +92,7 @@ void TextureGenerator::Multiply(uint8_t a, uint8_t b, uint8_t dst, float wa, flo
     const TexturePixel* pb = Layer(b);
     TexturePixel* out = Layer(dst);
     const float k = wa * wb * InverseOf255;
-    for (int32_t p = 0; p < width * height; ++p) {
+    for (int32_t p = 0, count = width * height; p < count; ++p) {
         for (int c = 0; c < 3; ++c) {
             // The channel product is an integer (at most 65025, exact in float) before scaling.
             const int32_t product = pa[p].c[c] * pb[p].c[c];
@@ -105,7 +105,7 @@ void TextureGenerator::Maximum(uint8_t a, uint8_t b, uint8_t dst, float, float) 
     const TexturePixel* pa = Layer(a);
     const TexturePixel* pb = Layer(b);
     TexturePixel* out = Layer(dst);
-    for (int32_t p = 0; p < width * height; ++p) {
+    for (int32_t p = 0, count = width * height; p < count; ++p) {
         for (int c = 0; c < 3; ++c) {
             out[p].c[c] = std::max(pa[p].c[c], pb[p].c[c]);
         }
@@ -116,7 +116,7 @@ void TextureGenerator::Minimum(uint8_t a, uint8_t b, uint8_t dst, float, float) 
     const TexturePixel* pa = Layer(a);
     const TexturePixel* pb = Layer(b);
     TexturePixel* out = Layer(dst);
-    for (int32_t p = 0; p < width * height; ++p) {
+    for (int32_t p = 0, count = width * height; p < count; ++p) {
         for (int c = 0; c < 3; ++c) {
             out[p].c[c] = std::min(pa[p].c[c], pb[p].c[c]);
         }

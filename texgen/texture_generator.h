@@ -121,7 +121,10 @@ class TextureGenerator {
 
   private:
     TexturePixel* Layer(uint8_t layer) const;
-    const TexturePixel& At(const TexturePixel* pixels, int32_t x, int32_t y) const;
+    // Pixel (x, y) of a layer, wrapping around: column x & widthMask, row y & heightMask.
+    const TexturePixel& At(const TexturePixel* pixels, int32_t x, int32_t y) const {
+        return pixels[(y & heightMask) * width + (x & widthMask)];
+    }
     void CopyToScratch(uint8_t src);
     void DrawLattice(TexturePixel* pixels, int32_t step, uint8_t mask, bool coloured);
     void InterpolateCellsLiteral(TexturePixel* pixels, int32_t step);

@@ -1,6 +1,7 @@
 // Lattice value noise: random values at every step-th pixel, cosine-blended across each cell.
 // The tabled interpolation takes the weights of the repeating fractions j / step from a table
 // and gives exactly the bits of the literal per-pixel evaluation.
+#include <bit>
 #include <cassert>
 #include <cstring>
 #include <vector>
@@ -10,44 +11,82 @@
 
 namespace {
 
-// Cosine weights of the fractions j x (1 / step), j = 0..step-1, and their complements.
+// Cosine weights of the fractions j x (1 / step), j = 0..step-1, and their complements,
+// repeated across a whole row: entry x holds the weight of column x % step of its cell.
 struct FractionTable {
     std::vector<float> u;
     std::vector<float> iu;
 };
 
-FractionTable MakeFractionTable(int32_t step) {
+FractionTable MakeFractionTable(int32_t step, int32_t width) {
     const float inv = 1.0f / static_cast<float>(step);
-    FractionTable table{std::vector<float>(step), std::vector<float>(step)};
+    FractionTable table{std::vector<float>(width), std::vector<float>(width)};
     for (int32_t j = 0; j < step; ++j) {
-        table.u[j] = CosineWeight(static_cast<float>(j) * inv);
-        table.iu[j] = 1.0f - table.u[j];
+        const float u = CosineWeight(static_cast<float>(j) * inv);
+        for (int32_t x = j; x < width; x += step) {
+            table.u[x] = u;
+            table.iu[x] = 1.0f - u;
+        }
     }
     return table;
 }
 
-bool IsGrey(const TexturePixel& p) { return p.c[0] == p.c[1] && p.c[1] == p.c[2]; }
-
-// One row of a cell whose corners are grey: one channel computed, copied to all three.
-void BlendGreyRow(TexturePixel* row, int32_t step, const FractionTable& t, float v,
-                  const CornerBlock& b) {
-    const float p00 = b.p00.c[0], p10 = b.p10.c[0], p01 = b.p01.c[0], p11 = b.p11.c[0];
-    const float iv = 1.0f - v;
-    for (int32_t j = 0; j < step; ++j) {
-        const BlendWeights w{t.iu[j] * iv, t.u[j] * iv, t.iu[j] * v, t.u[j] * v};
-        const uint32_t value = BlendChannel(p00, p10, p01, p11, w);
-        const uint32_t packed = value * 0x010101u; // same bytes R, G, B, spare 0 either endian
-        std::memcpy(&row[j], &packed, sizeof packed);
+// The four corner values of every column's cell along one row of cells, for one channel, as
+// floats; index [corner * width + x] with corners in the order p00, p10, p01, p11. step is a
+// power of two, since it divides the power-of-two width.
+void GatherCorners(const TexturePixel* top, const TexturePixel* bottom, int32_t width,
+                   int32_t step, int c, float* corners) {
+    for (int32_t x = 0; x < width; ++x) {
+        const int32_t x0 = x & ~(step - 1);
+        const int32_t x1 = (x0 + step) & (width - 1);
+        corners[x] = top[x0].c[c];
+        corners[width + x] = top[x1].c[c];
+        corners[2 * width + x] = bottom[x0].c[c];
+        corners[3 * width + x] = bottom[x1].c[c];
     }
 }
 
-void BlendColourRow(TexturePixel* row, int32_t step, const FractionTable& t, float v,
-                    const CornerBlock& b) {
-    const float iv = 1.0f - v;
-    for (int32_t j = 0; j < step; ++j) {
-        const BlendWeights w{t.iu[j] * iv, t.u[j] * iv, t.iu[j] * v, t.u[j] * v};
-        row[j] = BlendPixel(b, w);
+bool LatticeRowIsGrey(const TexturePixel* row, int32_t width, int32_t step) {
+    for (int32_t x = 0; x < width; x += step) {
+        if (row[x].c[0] != row[x].c[1] || row[x].c[1] != row[x].c[2]) {
+            return false;
+        }
     }
+    return true;
+}
+
+// One channel of one pixel row at cell row offset v: a straight loop over the whole row that
+// the compiler can vectorise.
+void BlendRowChannel(const float* corners, const FractionTable& t, float v, int32_t width,
+                     uint32_t* values) {
+    const float iv = 1.0f - v;
+    const float* u = t.u.data();
+    const float* iu = t.iu.data();
+    const float* p00 = corners;
+    const float* p10 = corners + width;
+    const float* p01 = corners + 2 * width;
+    const float* p11 = corners + 3 * width;
+    for (int32_t x = 0; x < width; ++x) {
+        const BlendWeights w{iu[x] * iv, u[x] * iv, iu[x] * v, u[x] * v};
+        values[x] = BlendChannel(p00[x], p10[x], p01[x], p11[x], w);
+    }
+}
+
+// A pixel as one word whose bytes in memory are R, G, B, 0.
+uint32_t PackPixel(uint32_t r, uint32_t g, uint32_t b) {
+    if constexpr (std::endian::native == std::endian::little) {
+        return r | g << 8 | b << 16;
+    } else {
+        return r << 24 | g << 16 | b << 8;
+    }
+}
+
+void StoreRow(TexturePixel* row, int32_t width, const uint32_t* r, const uint32_t* g,
+              const uint32_t* b, uint32_t* words) {
+    for (int32_t x = 0; x < width; ++x) {
+        words[x] = PackPixel(r[x], g[x], b[x]);
+    }
+    std::memcpy(row, words, static_cast<size_t>(width) * sizeof(TexturePixel));
 }
 
 } // namespace
@@ -114,21 +153,28 @@ void TextureGenerator::InterpolateCellsLiteral(TexturePixel* pixels, int32_t ste
 }
 
 void TextureGenerator::InterpolateCellsTabled(TexturePixel* pixels, int32_t step) {
-    const FractionTable table = MakeFractionTable(step);
+    // Same blends as the literal loop, taken a whole pixel row at a time: the weights of
+    // column x depend only on x % step, the corners only on the cell x lies in.
+    const FractionTable table = MakeFractionTable(step, width);
+    std::vector<float> corners(3 * 4 * static_cast<size_t>(width));
+    std::vector<uint32_t> values(4 * static_cast<size_t>(width));
     for (int32_t y = 0; y < height; y += step) {
-        for (int32_t x = 0; x < width; x += step) {
-            const CornerBlock block{At(pixels, x, y), At(pixels, x + step, y),
-                                    At(pixels, x, y + step), At(pixels, x + step, y + step)};
-            const bool grey = IsGrey(block.p00) && IsGrey(block.p10) && IsGrey(block.p01) &&
-                              IsGrey(block.p11);
-            for (int32_t i = 0; i < step; ++i) {
-                TexturePixel* row = pixels + (y + i) * width + x;
-                if (grey) {
-                    BlendGreyRow(row, step, table, table.u[i], block);
-                } else {
-                    BlendColourRow(row, step, table, table.u[i], block);
-                }
+        const TexturePixel* top = pixels + y * width;
+        const TexturePixel* bottom = pixels + ((y + step) & heightMask) * width;
+        const bool grey = LatticeRowIsGrey(top, width, step) && LatticeRowIsGrey(bottom, width, step);
+        const int channels = grey ? 1 : 3;
+        for (int c = 0; c < channels; ++c) {
+            GatherCorners(top, bottom, width, step, c, corners.data() + c * 4 * width);
+        }
+        for (int32_t i = 0; i < step; ++i) {
+            for (int c = 0; c < channels; ++c) {
+                BlendRowChannel(corners.data() + c * 4 * width, table, table.u[i], width,
+                                values.data() + c * width);
             }
+            const uint32_t* r = values.data();
+            const uint32_t* g = grey ? r : r + width;
+            const uint32_t* b = grey ? r : r + 2 * width;
+            StoreRow(pixels + (y + i) * width, width, r, g, b, values.data() + 3 * width);
         }
     }
 }
