@@ -9,6 +9,12 @@ cmake -S . -B build/test -DCMAKE_BUILD_TYPE=Debug -DKF_SANITIZE=ON -DKF_BUILD_BE
 cmake --build build/test -j "$JOBS"
 ctest --test-dir build/test --output-on-failure -j "$JOBS"
 
+echo "== thread-sanitizer build (music player tests)"
+cmake -S . -B build/tsan -DCMAKE_BUILD_TYPE=Debug -DKF_TSAN=ON -DKF_BUILD_GAME=OFF \
+    -DKF_BUILD_BENCH=OFF
+cmake --build build/tsan -j "$JOBS" --target music_tests
+ctest --test-dir build/tsan --output-on-failure -j "$JOBS" -L music
+
 echo "== fuzz targets (clang, libFuzzer)"
 cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang \
     -DCMAKE_CXX_COMPILER=clang++ -DKF_FUZZ=ON -DKF_BUILD_TESTS=OFF -DKF_BUILD_BENCH=OFF \
