@@ -13,7 +13,7 @@
 enum class GameTexture : int { Cylinder = 0, Sphere, Wave, Sausage, Surface };
 
 inline constexpr int GameTextureCount = 5;
-inline constexpr int32_t GameTextureSize = 256;                                // pixels a side
+inline constexpr int32_t GameTextureSize = 256;                                   // pixels a side
 inline constexpr size_t GameTextureBytes = GameTextureSize * GameTextureSize * 4; // RGBA bytes
 
 // Lower-case name of a texture ("cylinder", "sphere", "wave", "sausage", "surface"), used for

@@ -12,8 +12,8 @@
 namespace {
 
 // Weights of the left, centre and right columns, each listed from top to bottom.
-constexpr float SharpenKernel[9] = {-0.125f, -0.25f, -0.125f, -0.25f, 2.5f,
-                                    -0.25f,  -0.125f, -0.25f, -0.125f};
+constexpr float SharpenKernel[9] = {-0.125f, -0.25f,  -0.125f, -0.25f, 2.5f,
+                                    -0.25f,  -0.125f, -0.25f,  -0.125f};
 
 // Rotation of one Twirl radius: cosine and sine of its angle, and whether it lies inside.
 struct TwirlRotation {
@@ -158,9 +158,9 @@ void TextureGenerator::Twirl(uint8_t src, uint8_t dst, float strength, float div
             const int32_t dx = x - cx;
             const int32_t dy = y - cy;
             const int32_t squared = dx * dx + dy * dy;
-            const TwirlRotation rotation = literal ? RotationFor(squared, cx, f, strength)
-                                                   : CachedRotation(rotations, squared, cx, f,
-                                                                    strength);
+            const TwirlRotation rotation =
+                literal ? RotationFor(squared, cx, f, strength)
+                        : CachedRotation(rotations, squared, cx, f, strength);
             float sx = static_cast<float>(x);
             float sy = static_cast<float>(y);
             if (rotation.inside) {

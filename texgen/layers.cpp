@@ -9,7 +9,9 @@
 
 namespace {
 
-bool IsPowerOfTwo(int32_t n) { return n > 0 && (n & (n - 1)) == 0; }
+bool IsPowerOfTwo(int32_t n) {
+    return n > 0 && (n & (n - 1)) == 0;
+}
 
 } // namespace
 

@@ -15,7 +15,8 @@ namespace {
 // Four bytes at a time in one word (per-byte saturating add without carries between bytes),
 // which the compiler turns into wide vector code.
 void AddSaturated(TexturePixel* sum, const TexturePixel* octave, int32_t count) {
-    constexpr uint32_t Keep = std::endian::native == std::endian::little ? 0x00FFFFFFu : 0xFFFFFF00u;
+    constexpr uint32_t Keep =
+        std::endian::native == std::endian::little ? 0x00FFFFFFu : 0xFFFFFF00u;
     for (int32_t p = 0; p < count; ++p) {
         uint32_t a;
         uint32_t b;
@@ -46,9 +47,8 @@ TexturePixel TextureGenerator::SampleLayer(uint8_t layer, float x, float y) cons
     return CosineBlend(block, std::fmod(x, 1.0f), std::fmod(y, 1.0f));
 }
 
-void TextureGenerator::FractalNoise(uint8_t layer, int32_t step, int32_t seedArg,
-                                    int32_t amplitude, int32_t persistence, int32_t octaves,
-                                    bool coloured) {
+void TextureGenerator::FractalNoise(uint8_t layer, int32_t step, int32_t seedArg, int32_t amplitude,
+                                    int32_t persistence, int32_t octaves, bool coloured) {
     assert(layer != ScratchLayer && "FractalNoise builds its octaves in the ScratchLayer");
     // Amplitude 1 is mask 0: this pass only zeroes the layer and positions the sequence.
     ValueNoise(layer, step, seedArg, 1, coloured);
@@ -78,7 +78,8 @@ void TextureGenerator::RadialSpot(uint8_t layer, float scale) {
         const float dy2 = dy * dy;
         for (int32_t x = 0; x < width; ++x) {
             const float dx = static_cast<float>(x) / halfWidth - 1.0f;
-            const float distance = static_cast<float>(std::sqrt(static_cast<double>(dx * dx + dy2)));
+            const float distance =
+                static_cast<float>(std::sqrt(static_cast<double>(dx * dx + dy2)));
             const float value = 255.0f - k * distance;
             const uint8_t v = value >= 255.0f ? 255
                               : value > 0.0f  ? static_cast<uint8_t>(static_cast<int32_t>(value))

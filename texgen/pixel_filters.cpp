@@ -81,7 +81,8 @@ void TextureGenerator::Mix(uint8_t a, uint8_t b, uint8_t dst, float wa, float wb
     TexturePixel* out = Layer(dst);
     for (int32_t p = 0, count = width * height; p < count; ++p) {
         for (int c = 0; c < 3; ++c) {
-            const float v = static_cast<float>(pa[p].c[c]) * wa + static_cast<float>(pb[p].c[c]) * wb;
+            const float v =
+                static_cast<float>(pa[p].c[c]) * wa + static_cast<float>(pb[p].c[c]) * wb;
             out[p].c[c] = ClampChannel(v);
         }
     }

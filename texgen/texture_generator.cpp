@@ -15,7 +15,9 @@ TextureGenerator& GetTextureGenerator() {
     return *generator;
 }
 
-TextureGenerator::~TextureGenerator() { ReleaseLayers(); }
+TextureGenerator::~TextureGenerator() {
+    ReleaseLayers();
+}
 
 int32_t TextureGenerator::NextRandom() {
     seed *= 22695477u;

@@ -108,15 +108,22 @@ class TextureGenerator {
 
     // --- inspection and test hooks ---
 
+    // Layer width in pixels, -1 while no layers are allocated (the recipes check allocation).
     int32_t Width() const { return width; }
+    // Layer height in pixels, -1 while no layers are allocated.
     int32_t Height() const { return height; }
+    // State of the random sequence (tests follow the draws of an operation with it).
     uint32_t Seed() const { return seed; }
+    // Sets the random sequence's state, as a non-zero seed argument does.
     void SetSeed(uint32_t value) { seed = value; }
     // The pixels of a layer (width x height, row-major), or nullptr while none are allocated.
     TexturePixel* LayerPixels(uint8_t layer) { return layers ? layers[layer] : nullptr; }
-    const TexturePixel* LayerPixels(uint8_t layer) const { return layers ? layers[layer] : nullptr; }
-    // With literal on, every blend weight is evaluated from its cosine pixel by pixel, exactly
-    // as written; off (the default) takes the same numbers from tables. Tests compare the two.
+    const TexturePixel* LayerPixels(uint8_t layer) const {
+        return layers ? layers[layer] : nullptr;
+    }
+    // With literal on, every blend weight is evaluated from its cosine pixel by pixel, the slow
+    // reading of the arithmetic; off (the default) takes the same numbers from tables and a
+    // checked polynomial. Tests and texdump --literal compare the two.
     void SetLiteralArithmetic(bool on) { literal = on; }
 
   private:

@@ -32,8 +32,8 @@ void UploadTexture(uint32_t& textureName, uint8_t* buffer) {
     SetTextureParameters();
     // The result is not examined: a failed mipmap build leaves an incomplete texture, which GL
     // simply does not apply.
-    gluBuild2DMipmaps(GL_TEXTURE_2D, 4, GameTextureSize, GameTextureSize, GL_RGBA,
-                      GL_UNSIGNED_BYTE, buffer);
+    gluBuild2DMipmaps(GL_TEXTURE_2D, 4, GameTextureSize, GameTextureSize, GL_RGBA, GL_UNSIGNED_BYTE,
+                      buffer);
     std::free(buffer);
 }
 

@@ -34,8 +34,8 @@ FractionTable MakeFractionTable(int32_t step, int32_t width) {
 // The four corner values of every column's cell along one row of cells, for one channel, as
 // floats; index [corner * width + x] with corners in the order p00, p10, p01, p11. step is a
 // power of two, since it divides the power-of-two width.
-void GatherCorners(const TexturePixel* top, const TexturePixel* bottom, int32_t width,
-                   int32_t step, int c, float* corners) {
+void GatherCorners(const TexturePixel* top, const TexturePixel* bottom, int32_t width, int32_t step,
+                   int c, float* corners) {
     for (int32_t x = 0; x < width; ++x) {
         const int32_t x0 = x & ~(step - 1);
         const int32_t x1 = (x0 + step) & (width - 1);
@@ -91,8 +91,8 @@ void StoreRow(TexturePixel* row, int32_t width, const uint32_t* r, const uint32_
 
 } // namespace
 
-void TextureGenerator::ValueNoise(uint8_t layer, int32_t step, int32_t seedArg,
-                                  int32_t amplitude, bool coloured) {
+void TextureGenerator::ValueNoise(uint8_t layer, int32_t step, int32_t seedArg, int32_t amplitude,
+                                  bool coloured) {
     // The step is checked before the lattice loop, which would never end for a step below 1;
     // a step that does not divide the size would write cells past the layer.
     assert(step >= 1 && width % step == 0 && height % step == 0 &&
@@ -161,7 +161,8 @@ void TextureGenerator::InterpolateCellsTabled(TexturePixel* pixels, int32_t step
     for (int32_t y = 0; y < height; y += step) {
         const TexturePixel* top = pixels + y * width;
         const TexturePixel* bottom = pixels + ((y + step) & heightMask) * width;
-        const bool grey = LatticeRowIsGrey(top, width, step) && LatticeRowIsGrey(bottom, width, step);
+        const bool grey =
+            LatticeRowIsGrey(top, width, step) && LatticeRowIsGrey(bottom, width, step);
         const int channels = grey ? 1 : 3;
         for (int c = 0; c < channels; ++c) {
             GatherCorners(top, bottom, width, step, c, corners.data() + c * 4 * width);

@@ -94,7 +94,8 @@ TEST_F(GeometricFilters, JitterTakesPixelsFromAboveLeftAndSetsTheSeed) {
     int moved = 0;
     for (int32_t y = 0; y < 8; ++y) {
         for (int32_t x = 0; x < 16; ++x) {
-            moved += PixelAt(generator, 2, x, y) == PixelAt(generator, 0, (x + 15) % 16, (y + 7) % 8);
+            moved +=
+                PixelAt(generator, 2, x, y) == PixelAt(generator, 0, (x + 15) % 16, (y + 7) % 8);
         }
     }
     EXPECT_GE(moved, 16 * 8 - 2);
@@ -113,7 +114,8 @@ TEST_F(GeometricFilters, DisplaceFollowsTheBrightestMapChannel) {
     generator.Displace(0, 1, 2, 0.25f, 0.1f);
     for (int32_t y = 0; y < 8; ++y) {
         for (int32_t x = 0; x < 16; ++x) {
-            ASSERT_EQ(PixelAt(generator, 2, x, y), PixelAt(generator, 0, (x + 5) % 16, (y + 2) % 8));
+            ASSERT_EQ(PixelAt(generator, 2, x, y),
+                      PixelAt(generator, 0, (x + 5) % 16, (y + 2) % 8));
         }
     }
 }

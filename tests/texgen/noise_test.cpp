@@ -17,8 +17,9 @@ uint32_t SeedAfter(uint32_t seed, int draws) {
 
 // Expected FractalNoise built from its parts: the amplitude-1 pass, then ValueNoise octaves
 // with the listed steps and amplitudes added with saturation.
-std::vector<uint8_t> FractalFromOctaves(int32_t step, int32_t seed,
-                                        std::initializer_list<std::pair<int32_t, int32_t>> octaves) {
+std::vector<uint8_t>
+FractalFromOctaves(int32_t step, int32_t seed,
+                   std::initializer_list<std::pair<int32_t, int32_t>> octaves) {
     TextureGenerator generator;
     PrepareLayers(generator, 256, 256);
     generator.ValueNoise(0, step, seed, 1, false);

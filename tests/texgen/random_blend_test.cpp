@@ -12,13 +12,15 @@ namespace {
 
 CornerBlock Corners(Rgb p00, Rgb p10, Rgb p01, Rgb p11) {
     auto pixel = [](Rgb v) {
-        return TexturePixel{{static_cast<uint8_t>(v.r), static_cast<uint8_t>(v.g),
-                             static_cast<uint8_t>(v.b), 0}};
+        return TexturePixel{
+            {static_cast<uint8_t>(v.r), static_cast<uint8_t>(v.g), static_cast<uint8_t>(v.b), 0}};
     };
     return {pixel(p00), pixel(p10), pixel(p01), pixel(p11)};
 }
 
-Rgb ToRgb(const TexturePixel& p) { return {p.c[0], p.c[1], p.c[2]}; }
+Rgb ToRgb(const TexturePixel& p) {
+    return {p.c[0], p.c[1], p.c[2]};
+}
 
 } // namespace
 
@@ -59,9 +61,8 @@ TEST(CosineBlend, WeightsFollowTheCornersAndTheCosine) {
     // fx = 0.5 weighs p00 and p10 equally: (10 + 110) / 2 and so on.
     EXPECT_EQ(ToRgb(generator.CosineBlend(block, 0.5f, 0.0f)), (Rgb{60, 70, 80}));
     // Cosine, not linear: at a quarter the far corner weighs (1 - cos(pi/4)) / 2 = 0.146.
-    EXPECT_EQ(ToRgb(generator.CosineBlend(Corners({0, 0, 0}, {200, 200, 200}, {0, 0, 0},
-                                                   {200, 200, 200}),
-                                           0.25f, 0.0f)),
+    EXPECT_EQ(ToRgb(generator.CosineBlend(
+                  Corners({0, 0, 0}, {200, 200, 200}, {0, 0, 0}, {200, 200, 200}), 0.25f, 0.0f)),
               (Rgb{29, 29, 29}));
     // Even in the fractions.
     for (float f : {0.1f, 0.3f, 0.77f}) {

@@ -90,7 +90,8 @@ bool WriteAll(const Options& options,
         if (!options.pngDir.empty() && !WritePng(options.pngDir + "/" + name + ".png", images[i])) {
             return false;
         }
-        if (!options.rawDir.empty() && !WriteRaw(options.rawDir + "/" + name + ".rgba", images[i])) {
+        if (!options.rawDir.empty() &&
+            !WriteRaw(options.rawDir + "/" + name + ".rgba", images[i])) {
             return false;
         }
     }
