@@ -48,31 +48,62 @@ TwirlRotation CachedRotation(std::vector<TwirlRotation>& table, int32_t squared,
     return table[squared];
 }
 
+// One channel of a row as floats with the wrapped neighbour columns on both sides: entry
+// x + 1 is column x, entry 0 is the last column and entry width + 1 is column 0.
+void LoadPaddedRow(const TexturePixel* row, int32_t width, int c, float* padded) {
+    padded[0] = row[width - 1].c[c];
+    for (int32_t x = 0; x < width; ++x) {
+        padded[x + 1] = row[x].c[c];
+    }
+    padded[width + 1] = row[0].c[c];
+}
+
+// The 3x3 sums of one channel along a row, from the padded rows above, at and below it. Each
+// sum runs over the row offsets -1, 0, +1 and within each the column offsets -1, 0, +1: the
+// order of the float additions is part of the result.
+void ConvolveRowChannel(const float* rows, size_t padded, const float kernel[9], bool absolute,
+                        int32_t width, float* sums) {
+    const float* up = rows;
+    const float* mid = rows + padded;
+    const float* down = rows + 2 * padded;
+    const float k0 = kernel[0], k1 = kernel[1], k2 = kernel[2], k3 = kernel[3], k4 = kernel[4];
+    const float k5 = kernel[5], k6 = kernel[6], k7 = kernel[7], k8 = kernel[8];
+    for (int32_t x = 0; x < width; ++x) {
+        float sum = 0.0f;
+        sum += k0 * up[x];
+        sum += k3 * up[x + 1];
+        sum += k6 * up[x + 2];
+        sum += k1 * mid[x];
+        sum += k4 * mid[x + 1];
+        sum += k7 * mid[x + 2];
+        sum += k2 * down[x];
+        sum += k5 * down[x + 1];
+        sum += k8 * down[x + 2];
+        sums[x] = absolute ? std::fabs(sum) : sum;
+    }
+}
+
 } // namespace
 
 void TextureGenerator::Convolve3x3(uint8_t src, uint8_t dst, bool absolute, const float kernel[9]) {
     CopyToScratch(src);
     const TexturePixel* copy = Layer(ScratchLayer);
     TexturePixel* out = Layer(dst);
+    const size_t padded = static_cast<size_t>(width) + 2;
+    std::vector<float> rows(3 * padded);
+    std::vector<float> sums(width);
     for (int32_t y = 0; y < height; ++y) {
-        const TexturePixel* rows[3] = {copy + ((y - 1) & heightMask) * width, copy + y * width,
-                                       copy + ((y + 1) & heightMask) * width};
-        for (int32_t x = 0; x < width; ++x) {
-            const int32_t columns[3] = {(x - 1) & widthMask, x, (x + 1) & widthMask};
-            for (int c = 0; c < 3; ++c) {
-                // Row offsets outer, column offsets inner: the order of the float sum matters.
-                float sum = 0.0f;
-                for (int oy = 0; oy < 3; ++oy) {
-                    for (int ox = 0; ox < 3; ++ox) {
-                        sum += kernel[3 * ox + oy] * static_cast<float>(rows[oy][columns[ox]].c[c]);
-                    }
-                }
-                if (absolute) {
-                    sum = std::fabs(sum);
-                }
-                out[y * width + x].c[c] = sum < 0.0f     ? 0
-                                          : sum > 255.0f ? 255
-                                                         : static_cast<uint8_t>(sum);
+        const TexturePixel* sources[3] = {copy + ((y - 1) & heightMask) * width, copy + y * width,
+                                          copy + ((y + 1) & heightMask) * width};
+        for (int c = 0; c < 3; ++c) {
+            for (int r = 0; r < 3; ++r) {
+                LoadPaddedRow(sources[r], width, c, rows.data() + r * padded);
+            }
+            ConvolveRowChannel(rows.data(), padded, kernel, absolute, width, sums.data());
+            TexturePixel* line = out + y * width;
+            for (int32_t x = 0; x < width; ++x) {
+                const float sum = sums[x];
+                line[x].c[c] = sum < 0.0f ? 0 : sum > 255.0f ? 255 : static_cast<uint8_t>(sum);
             }
         }
     }
@@ -151,8 +182,6 @@ void TextureGenerator::Twirl(uint8_t src, uint8_t dst, float strength, float div
     const int32_t cy = height / 2;
     // The rotation depends only on dx^2 + dy^2, which repeats all over the circle.
     std::vector<TwirlRotation> rotations(static_cast<size_t>(cx) * cx + 1, TwirlRotation{});
-    CosineWeightMemo memo;
-    ClearCosineWeightMemo(memo);
     for (int32_t y = 0; y < height; ++y) {
         for (int32_t x = 0; x < width; ++x) {
             const int32_t dx = x - cx;
@@ -175,10 +204,10 @@ void TextureGenerator::Twirl(uint8_t src, uint8_t dst, float strength, float div
                                     At(copy, ix + 1, iy + 1)};
             const float fx = sx - static_cast<float>(ix);
             const float fy = sy - static_cast<float>(iy);
-            out[y * width + x] =
-                literal ? CosineBlend(block, fx, fy)
-                        : BlendPixel(block, MakeBlendWeights(MemoCosineWeight(memo, fx),
-                                                             MemoCosineWeight(memo, fy)));
+            out[y * width + x] = literal
+                                     ? CosineBlend(block, fx, fy)
+                                     : BlendPixel(block, MakeBlendWeights(QuickCosineWeight(fx),
+                                                                          QuickCosineWeight(fy)));
         }
     }
 }
