@@ -131,25 +131,3 @@ TEST_F(GeometricFilters, TwirlWithoutStrengthOrOutsideTheCircleKeepsPixels) {
     EXPECT_EQ(PixelAt(generator, 2, 32, 0), PixelAt(generator, 0, 32, 0)) << "on the rim";
     EXPECT_NE(ChannelBytes(generator, 2), ChannelBytes(generator, 0));
 }
-
-TEST_F(GeometricFilters, TwirlRotatesRingsAroundTheCentre) {
-    // A layer that is bright only in one ring stays bright only in that ring.
-    PrepareLayers(generator, 64, 64);
-    for (int32_t y = 0; y < 64; ++y) {
-        for (int32_t x = 0; x < 64; ++x) {
-            const int d2 = (x - 32) * (x - 32) + (y - 32) * (y - 32);
-            SetPixel(generator, 0, x, y, d2 < 100 ? Rgb{200, 200, 200} : Rgb{0, 0, 0});
-        }
-    }
-    generator.Twirl(0, 0, 100.0f, 100.0f);
-    for (int32_t y = 0; y < 64; ++y) {
-        for (int32_t x = 0; x < 64; ++x) {
-            const int d2 = (x - 32) * (x - 32) + (y - 32) * (y - 32);
-            if (d2 < 64) {
-                ASSERT_GE(PixelAt(generator, 0, x, y).r, 150) << x << "," << y;
-            } else if (d2 > 144) {
-                ASSERT_EQ(PixelAt(generator, 0, x, y).r, 0) << x << "," << y;
-            }
-        }
-    }
-}

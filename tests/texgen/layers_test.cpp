@@ -41,15 +41,6 @@ TEST(Layers, SecondResetOfSameSizeKeepsMemoryAndZeroesEveryByte) {
     EXPECT_EQ(generator.Seed(), 777u) << "ResetLayers must not touch the seed";
 }
 
-TEST(Layers, ResetWithNewSizeReallocates) {
-    TextureGenerator generator;
-    PrepareLayers(generator, 16, 16);
-    PrepareLayers(generator, 32, 8);
-    EXPECT_EQ(generator.Width(), 32);
-    EXPECT_EQ(generator.Height(), 8);
-    FillPattern(generator, ScratchLayer, 3); // the whole new size is writable
-}
-
 TEST(Layers, ResetHandsOutZeroedBufferOnlyWhenAsked) {
     TextureGenerator generator;
     uint8_t* buffer = reinterpret_cast<uint8_t*>(0x1234);

@@ -82,18 +82,3 @@ TEST_F(PixelFilters, InvertComplementsAllFourBytesAndUndoesItself) {
     generator.Invert(1, 1);
     EXPECT_EQ(AllBytes(generator, 1), original);
 }
-
-TEST_F(PixelFilters, CombinersLeaveTheSpareByteOfTheDestination) {
-    FillPattern(generator, 0, 1);
-    FillPattern(generator, 1, 2);
-    FillPattern(generator, 2, 3);
-    const std::vector<uint8_t> before = AllBytes(generator, 2);
-    generator.Mix(0, 1, 2, 0.5f, 0.5f);
-    generator.Multiply(0, 1, 2, 1.0f, 1.0f);
-    generator.Maximum(0, 1, 2, 1.0f, 1.0f);
-    generator.ScaleChannels(0, 2, 1.0f, 1.0f, 1.0f);
-    const std::vector<uint8_t> after = AllBytes(generator, 2);
-    for (size_t i = 3; i < after.size(); i += 4) {
-        ASSERT_EQ(after[i], before[i]);
-    }
-}

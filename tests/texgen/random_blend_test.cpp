@@ -34,18 +34,8 @@ TEST(NextRandom, SequenceFromSeedOne) {
     EXPECT_EQ(generator.Seed(), 1u * 22695477u * 22695477u * 22695477u * 22695477u * 22695477u);
 }
 
-TEST(NextRandom, StaysInSignedSixteenBitRangeAndZeroSeedIsStuck) {
+TEST(NextRandom, ZeroSeedIsStuck) {
     TextureGenerator generator;
-    generator.SetSeed(0x9E3779B9u);
-    int32_t lowest = 0;
-    int32_t highest = 0;
-    for (int i = 0; i < 100000; ++i) {
-        const int32_t r = generator.NextRandom();
-        lowest = std::min(lowest, r);
-        highest = std::max(highest, r);
-    }
-    EXPECT_EQ(lowest, -32768);
-    EXPECT_EQ(highest, 32767);
     generator.SetSeed(0);
     EXPECT_EQ(generator.NextRandom(), 0);
     EXPECT_EQ(generator.Seed(), 0u);
