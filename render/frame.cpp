@@ -1,20 +1,112 @@
-// Placeholder frame until the scene lands: clears to the fog colour.
+// One frame: the scene for player 0 and, between games, the menu overlay of the current screen
+// (title, credits, the screen's lines and the cursor) in white outline-font text.
 #include "render/render.h"
+
+#include "game/game_state.h"
+#include "render/outline_font.h"
+#include "render/scene.h"
 
 #include <GL/gl.h>
 
-void ResizeView(int32_t width, int32_t height) {
-    glViewport(0, 0, width, height == 0 ? 1 : height);
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+struct ScreenLine {
+    int32_t screen;
+    const char* text; // null: player 0's name
+    float x;
+    float y;
+    float size;
+};
+
+constexpr ScreenLine ScreenLines[] = {
+    {0, "Start new game", -0.7f, 0.3f, 0.05f},
+    {0, "Change player name", -0.7f, 0.2f, 0.05f},
+    {0, "View highscores", -0.7f, 0.1f, 0.05f},
+    {0, "Show controls", -0.7f, 0.0f, 0.05f},
+    {0, "Quit game", -0.7f, -0.1f, 0.05f},
+    {1, nullptr, -0.7f, 0.3f, 0.05f},
+    {1, "Back to main menu", -0.7f, 0.2f, 0.05f},
+    {2, "Back to main menu", -0.7f, 0.3f, 0.05f},
+    {2, "Highscores", -0.7f, 0.1f, 0.05f},
+    {2, "Pos", -0.7f, 0.0f, 0.05f},
+    {2, "Length", -0.4f, 0.0f, 0.05f},
+    {2, "Name", -0.1f, 0.0f, 0.05f},
+    {3, "Back to main menu", -0.7f, 0.3f, 0.05f},
+    {3, "Controls:", -0.7f, 0.1f, 0.05f},
+    {3, "hit A and L alternately to press", -0.7f, 0.0f, 0.05f},
+    {3, "cursor keys to move camera", -0.7f, -0.1f, 0.05f},
+    {4, "Go to highscores", -0.7f, 0.3f, 0.05f},
+    {4, "Congratulations!", -0.7f, 0.1f, 0.1f},
+    {4, "You made it into the top ten", -0.7f, 0.0f, 0.07f},
+};
+
+constexpr const char* Title = "Kesselfass 3D";
+constexpr const char* Credits = "Credits: Code/GFX/SND: Pelko, Drumm  Ideas: Pelko, Drumm, "
+                                "Sandwehr  Music: Ivo K. Marr";
+constexpr int HighscoreScreen = 2;
+
+void DrawWhite(float x, float y, float size, const char* text) {
+    DrawTextAt(x, y, 1.0f, 1.0f, 1.0f, size, text);
 }
 
-bool InitRenderState() { return true; }
+// A name from scores.dat need not end within its 32 bytes; only those 32 are shown.
+void DrawName(float x, float y, float size, const char* name) {
+    char shown[NameBufferSize + 1];
+    size_t length = strnlen(name, NameBufferSize);
+    std::memcpy(shown, name, length);
+    shown[length] = '\0';
+    DrawWhite(x, y, size, shown);
+}
 
-void FreeOutlineFont() {}
+void DrawHighscoreRows() {
+    char text[32];
+    for (int row = 0; row < HighscoreRows; ++row) {
+        float y = -0.08f - 0.06f * static_cast<float>(row);
+        std::snprintf(text, sizeof text, "%2d", row + 1);
+        DrawWhite(-0.7f, y, 0.04f, text);
+        std::snprintf(text, sizeof text, "%3.2f cm", HighscoreTable[row].length);
+        DrawWhite(-0.4f, y, 0.04f, text);
+        DrawName(-0.1f, y, 0.04f, HighscoreTable[row].name);
+    }
+}
 
-void BuildSphereMesh(int32_t) {}
+void DrawMenuOverlay() {
+    // The scene's colours stay as the background; only its depth must not hide the text.
+    glClear(GL_DEPTH_BUFFER_BIT);
+    DrawWhite(-0.6f, 0.5f, 0.2f, Title);
+    DrawWhite(-0.6f, -0.7f, 0.03f, Credits);
+    for (const ScreenLine& line : ScreenLines) {
+        if (line.screen != ScreenState) {
+            continue;
+        }
+        if (line.text != nullptr) {
+            DrawWhite(line.x, line.y, line.size, line.text);
+        } else {
+            DrawName(line.x, line.y, line.size, Players[0].name);
+        }
+    }
+    if (ScreenState == HighscoreScreen) {
+        DrawHighscoreRows();
+    }
+    DrawWhite(-0.75f, 0.3f - 0.1f * static_cast<float>(MenuCursor), 0.05f, ">");
+}
+
+} // namespace
 
 bool DrawFrame() {
-    glClearColor(0.1f, 0.1f, 0.25f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    // Without a player there is nothing to show but the background.
+    if (Players.empty()) {
+        glClearColor(FogColour[0], FogColour[1], FogColour[2], FogColour[3]);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        return true;
+    }
+    DrawScene(0);
+    if (Players[0].inGame) {
+        return true;
+    }
+    DrawMenuOverlay();
     return true;
 }
