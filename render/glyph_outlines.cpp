@@ -15,7 +15,7 @@ namespace {
 
 // Curves are cut into straight pieces that stray at most this far from the curve, in em.
 // At the largest text on screen (the title, some 100 pixels per em) that is a tenth of a pixel.
-constexpr double FlatnessEm = 0.001;
+constexpr double FlatnessEm = 0.002;
 constexpr int MaxCurveSegments = 64;
 
 // Unicode for the bytes 0x80..0x9F of Windows-1252; 0 marks the five undefined bytes.

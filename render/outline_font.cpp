@@ -39,6 +39,9 @@ GLUtesselator* MakeTessellator() {
     gluTessCallback(tess, GLU_TESS_VERTEX, reinterpret_cast<Callback>(glVertex3dv));
     gluTessCallback(tess, GLU_TESS_END, reinterpret_cast<Callback>(glEnd));
     gluTessCallback(tess, GLU_TESS_COMBINE_DATA, reinterpret_cast<Callback>(CombineCallback));
+    // With an edge-flag callback the tessellator hands out plain triangles only, so a glyph
+    // compiles to one triangle batch instead of many small fans and strips.
+    gluTessCallback(tess, GLU_TESS_EDGE_FLAG, reinterpret_cast<Callback>(glEdgeFlag));
     gluTessProperty(tess, GLU_TESS_WINDING_RULE, GLU_TESS_WINDING_NONZERO);
     // Fixing the normal makes every output triangle face +z, whatever the contour direction.
     gluTessNormal(tess, 0.0, 0.0, 1.0);

@@ -1,0 +1,55 @@
+// Shared pieces of the render tests: one GL window for the whole run (opened by a GoogleTest
+// environment), frame capture, and pixel questions asked in text-plane coordinates.
+#pragma once
+
+#include "tools/renderframe/render_harness.h"
+
+#include <functional>
+#include <vector>
+
+// True when the environment has a window with a GL context; tests skip themselves otherwise.
+bool HaveGlWindow();
+
+// Skips the current test when there is no GL window (no display).
+#define REQUIRE_GL()                                                                               \
+    do {                                                                                           \
+        if (!HaveGlWindow()) {                                                                     \
+            GTEST_SKIP() << "no GL window";                                                        \
+        }                                                                                          \
+    } while (0)
+
+// Runs `draw` into the back buffer and returns what it drew; the frame is then swapped away.
+FrameImage Capture(const std::function<void()>& draw);
+
+// A rectangle of the text plane at eye depth -1: x from left to right, y from bottom to top.
+struct PlaneBox {
+    float left;
+    float bottom;
+    float right;
+    float top;
+};
+
+// The box a line of text of em height `size` at baseline (x, y) can cover, shadow included,
+// `widthEm` ems long, with capitals, descenders and the shadow.
+PlaneBox TextBox(float x, float y, float size, float widthEm);
+
+// Counts pixels inside `box` for which `test` holds.
+int CountPixels(const FrameImage& image, const PlaneBox& box,
+                const std::function<bool(const uint8_t*)>& test);
+
+// Pixels in `box` where the two images differ.
+int CountDifferences(const FrameImage& a, const FrameImage& b, const PlaneBox& box);
+
+// Pixels outside every box of `boxes` where the two images differ.
+int CountDifferencesOutside(const FrameImage& a, const FrameImage& b,
+                            const std::vector<PlaneBox>& boxes);
+
+// Pixels anywhere where the two images differ.
+int CountDifferences(const FrameImage& a, const FrameImage& b);
+
+// Lit white text is pure white, its shadow pure black.
+bool IsWhite(const uint8_t* rgb);
+bool IsBlack(const uint8_t* rgb);
+
+// The whole visible text plane.
+PlaneBox WholeScreen();
