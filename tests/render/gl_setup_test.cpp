@@ -85,10 +85,7 @@ TEST(InitRenderState, ANewContextDrawsTheSameFrames) {
     CloseHarnessWindow();
     ASSERT_TRUE(OpenHarnessWindow(false));
     ASSERT_TRUE(InitRenderState());
-    // Mesa lays out immediate-mode vertices by the attributes sent so far in the context, which
-    // can move a handful of pixels by one step in a context's very first frame only.
-    SetUpRunningGame(25.0f, 40);
-    Capture([] { DrawFrame(); });
+    DrawWarmUpFrame();
 
     ShowMenuScreen(2, 0);
     FrameImage menuAfter = Capture([] { DrawFrame(); });

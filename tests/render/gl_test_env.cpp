@@ -23,6 +23,9 @@ public:
         ResetToStartState();
         BuildSphereMesh(3);
         WindowOpen = OpenHarnessWindow(false) && InitRenderState();
+        if (WindowOpen) {
+            DrawWarmUpFrame();
+        }
     }
     void TearDown() override {
         if (WindowOpen) {
@@ -62,6 +65,12 @@ template <typename Visit> void ForEachPixel(const PlaneBox& box, Visit visit) {
 } // namespace
 
 bool HaveGlWindow() { return WindowOpen; }
+
+void DrawWarmUpFrame() {
+    SetUpRunningGame(25.0f, 40);
+    Capture([] { DrawFrame(); });
+    ResetToStartState();
+}
 
 FrameImage Capture(const std::function<void()>& draw) {
     draw();

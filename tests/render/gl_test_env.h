@@ -18,6 +18,11 @@ bool HaveGlWindow();
         }                                                                                          \
     } while (0)
 
+// Draws and drops one game frame. Mesa lays out immediate-mode vertices by the attributes sent
+// so far in a context, which can move a handful of pixels by one step in a context's very
+// first frame only; comparisons start after this frame.
+void DrawWarmUpFrame();
+
 // Runs `draw` into the back buffer and returns what it drew; the frame is then swapped away.
 FrameImage Capture(const std::function<void()>& draw);
 
