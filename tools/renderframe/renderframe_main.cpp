@@ -28,6 +28,13 @@ void SetUpNameEntry() {
     std::strcpy(Players[0].name, "QUARZ42");
 }
 
+// The camera tilted down (the Up key) onto the wave surface below the press.
+void SetUpGameFromAbove(float length, float leak) {
+    SetUpRunningGame(length, 75, leak);
+    Players[0].pitch = -35.0f;
+    Players[0].yaw = 25.0f;
+}
+
 const Shot Shots[] = {
     {"menu.png", [] { ShowMenuScreen(0, 0); }},
     {"name_entry.png", SetUpNameEntry},
@@ -36,6 +43,8 @@ const Shot Shots[] = {
     {"congratulations.png", SetUpCongratulations},
     {"game.png", [] { SetUpRunningGame(42.0f, 75); }},
     {"game_start.png", [] { SetUpRunningGame(3.0f, 12, 0.05f); }},
+    {"wave_blue.png", [] { SetUpGameFromAbove(8.0f, 0.2f); }},
+    {"wave_grey.png", [] { SetUpGameFromAbove(90.0f, 0.6f); }},
 };
 
 } // namespace
