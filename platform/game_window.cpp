@@ -127,6 +127,7 @@ void ShowAndFocus() {
 }
 
 OpenResult TryOpen(const char* title, int32_t width, int32_t height, int32_t bits) {
+    // The designed window-class registration: here, starting SDL's video once per run.
     if (!VideoStarted) {
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
             ShowError("Failed To Register The Window Class.");
@@ -209,10 +210,9 @@ void CloseGameWindow() {
         SDL_DestroyWindow(Window);
         Window = nullptr;
     }
-    if (VideoStarted) {
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
-        VideoStarted = false;
-    }
+    // SDL's video stays up for the next window (the designed class unregistering has no
+    // counterpart here); SDL_Quit at the program's end shuts it. Restarting it on every F1
+    // would reconnect to the display for nothing.
     FreeOutlineFont();
 }
 

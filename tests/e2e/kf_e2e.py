@@ -1,0 +1,218 @@
+"""Driving the real kesselfass3d on an X display (normally a private Xvfb from
+scripts/with-xvfb.sh): start it in a scratch folder, find its window, type as a person does,
+photograph the screen, and wait for it to end. Every wait has a generous deadline."""
+
+import os
+import re
+import shutil
+import signal
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+
+TITLE = "QUARZMOLCH erlauben sich zu praesentieren: Kesselfass 3D"
+# A person's key press lasts ~100 ms and the game reads keys at its next 40 ms tick. The
+# sanitizer build draws a frame in ~70 ms on an idle machine and much slower on a busy one, and
+# a press whose key-down and key-up both wait out one frame is never seen by a tick; so the
+# tests hold keys longer, with the display's auto-repeat off so a long hold stays one press.
+KEY_HOLD_S = 0.4
+DEFAULT_NAMES = [b"QUARZMOLCH"] * 10
+DEFAULT_LENGTHS = [11.0 - i for i in range(10)]
+
+
+class E2EFailure(Exception):
+    pass
+
+
+def check(condition, message):
+    if not condition:
+        raise E2EFailure(message)
+
+
+def run(args, timeout=30):
+    return subprocess.run(args, capture_output=True, text=True, timeout=timeout)
+
+
+class Game:
+    """One run of the game binary in its own scratch folder."""
+
+    def __init__(self, binary, env=None):
+        self.binary = binary
+        self.folder = tempfile.mkdtemp(prefix="kf_e2e_")
+        self.env = dict(os.environ)
+        # Mesa and fontconfig keep allocations to the end; leaks are not this test's subject.
+        self.env.setdefault("ASAN_OPTIONS", "detect_leaks=0")
+        self.env.update(env or {})
+        self.process = None
+        self.log_path = os.path.join(self.folder, "game.log")
+
+    def path(self, name):
+        return os.path.join(self.folder, name)
+
+    def start(self):
+        log = open(self.log_path, "wb")
+        # A session of its own, so that cleaning up also ends the message-box process that
+        # SDL forks while a box is open.
+        self.process = subprocess.Popen([self.binary], cwd=self.folder, env=self.env,
+                                        stdout=log, stderr=subprocess.STDOUT,
+                                        start_new_session=True)
+        log.close()
+
+    def log(self):
+        try:
+            with open(self.log_path, "r", errors="replace") as f:
+                return f.read()
+        except OSError:
+            return ""
+
+    def wait_for_window(self, name=TITLE, timeout=90, other_than=None):
+        """Waits for a visible window with that title (and another id than `other_than`)."""
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            check(self.process.poll() is None,
+                  f"game ended ({self.process.returncode}) before its window:\n{self.log()}")
+            found = [w for w in visible_windows(name) if w != other_than]
+            if found:
+                return found[0]
+            time.sleep(0.2)
+        raise E2EFailure(f"no window named {name!r} within {timeout} s:\n{self.log()}")
+
+    def wait_for_picture(self, timeout=120):
+        """Waits until the screen shows more than a black window: the first frame."""
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            check(self.process.poll() is None, f"game ended before drawing:\n{self.log()}")
+            if screen_brightness() > 0.05:
+                return
+            time.sleep(0.5)
+        raise E2EFailure(f"nothing drawn within {timeout} s")
+
+    def wait_for_exit(self, timeout=30):
+        try:
+            return self.process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            raise E2EFailure(f"game still running after {timeout} s:\n{self.log()}")
+
+    def stop(self):
+        if self.process is None:
+            return
+        try:
+            os.killpg(self.process.pid, signal.SIGKILL)
+        except ProcessLookupError:
+            pass
+        self.process.wait()
+
+    def cleanup(self):
+        if sys.exc_info()[0] is not None:
+            # Failing: keep a picture of the screen while the game is still on it.
+            shot = os.path.abspath(os.path.basename(sys.argv[0]).replace(".py", "_failure.png"))
+            run(["import", "-window", "root", shot], timeout=60)
+            print(f"(screen at the failure: {shot})")
+        self.stop()
+        shutil.rmtree(self.folder, ignore_errors=True)
+
+
+def visible_windows(name):
+    """Ids of the mapped windows titled exactly `name` (xdotool misses UTF-8 titles)."""
+    tree = run(["xwininfo", "-root", "-tree"]).stdout
+    ids = re.findall(r'^\s*(0x[0-9a-f]+) "(.*)":', tree, re.MULTILINE)
+    return [wid for wid, title in ids
+            if title == name and "IsViewable" in run(["xwininfo", "-id", wid]).stdout]
+
+
+def press(key, hold=KEY_HOLD_S):
+    """Presses and releases one key (xdotool's key name), as a person's short press."""
+    run(["xdotool", "keydown", key])
+    time.sleep(hold)
+    run(["xdotool", "keyup", key])
+    time.sleep(0.15)
+
+
+def screen_brightness():
+    """Mean brightness of the whole screen, 0..1."""
+    shot = run(["import", "-window", "root", "-colorspace", "gray", "-format", "%[fx:mean]",
+                "info:"], timeout=60)
+    try:
+        return float(shot.stdout.strip())
+    except ValueError:
+        return 0.0
+
+
+def window_geometry(window):
+    """(x, y, width, height) of the window's client area on the screen."""
+    out = run(["xwininfo", "-id", window]).stdout
+    values = {}
+    for line in out.splitlines():
+        line = line.strip()
+        for key in ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height"):
+            if line.startswith(key + ":"):
+                values[key] = int(line.split(":")[1])
+    return (values.get("Absolute upper-left X"), values.get("Absolute upper-left Y"),
+            values.get("Width"), values.get("Height"))
+
+
+PROBE = None  # the x11_probe helper, set by main()
+
+
+def cursor_hidden():
+    """The pointer (over the game's window unless a test moved it) shows nothing."""
+    return run([PROBE, "cursor"]).stdout.strip() == "hidden"
+
+
+def close_window(window):
+    """Asks the window to close, as a window manager's close box does."""
+    check(run([PROBE, "close", window]).returncode == 0, "could not send the close request")
+
+
+def wait_until(condition, what, timeout=60):
+    deadline = time.monotonic() + timeout
+    while not condition():
+        check(time.monotonic() < deadline, f"{what} within {timeout} s")
+        time.sleep(0.2)
+
+
+def screen_size():
+    out = run(["xdpyinfo"]).stdout
+    for line in out.splitlines():
+        if "dimensions:" in line:
+            w, h = line.split()[1].split("x")
+            return int(w), int(h)
+    return None
+
+
+def write_scores(path, rows):
+    """Writes a score file: ten rows of (length, name) as the game stores them."""
+    image = b"".join(struct.pack("<f", length) + name.ljust(32, b"\0") for length, name in rows)
+    # The file is written in text mode: every 0x0A byte is stored as 0x0D 0x0A.
+    with open(path, "wb") as f:
+        f.write(image.replace(b"\n", b"\r\n"))
+
+
+def read_scores(path):
+    """The ten (length, name) rows of a score file."""
+    with open(path, "rb") as f:
+        image = f.read().replace(b"\r\n", b"\n")
+    check(len(image) == 360, f"scores.dat holds {len(image)} bytes, not 360")
+    rows = []
+    for i in range(10):
+        length = struct.unpack("<f", image[36 * i:36 * i + 4])[0]
+        name = image[36 * i + 4:36 * i + 36].split(b"\0")[0]
+        rows.append((length, name))
+    return rows
+
+
+def main(test):
+    """Runs `test(binary)` with argv: the game binary, the x11_probe helper. Prints PASS or
+    the failure and sets the exit code."""
+    global PROBE
+    binary = sys.argv[1]
+    PROBE = sys.argv[2]
+    try:
+        check(run([PROBE, "no-repeat"]).returncode == 0, "cannot reach the display")
+        test(binary)
+    except E2EFailure as failure:
+        print(f"FAIL: {failure}")
+        sys.exit(1)
+    print("PASS")

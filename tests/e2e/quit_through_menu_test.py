@@ -1,0 +1,31 @@
+"""The game starts fullscreen on the 1024x768 display, is driven with the keyboard, and
+"Quit game" (Down four times, Return) ends it with exit code 0 and a ten-row scores.dat."""
+
+import kf_e2e
+from kf_e2e import check
+
+
+def test(binary):
+    game = kf_e2e.Game(binary)
+    try:
+        game.start()
+        window = game.wait_for_window()
+        game.wait_for_picture()
+        check(kf_e2e.cursor_hidden(), "the cursor shows over the fullscreen window")
+        check(kf_e2e.window_geometry(window) == (0, 0, 1024, 768),
+              f"fullscreen window at {kf_e2e.window_geometry(window)}")
+        check(kf_e2e.screen_size() == (1024, 768), "the display is not at 1024x768")
+        for _ in range(4):
+            kf_e2e.press("Down")
+        kf_e2e.press("Return")
+        status = game.wait_for_exit()
+        check(status == 0, f"exit code {status}:\n{game.log()}")
+        rows = kf_e2e.read_scores(game.path("scores.dat"))
+        check(rows == list(zip(kf_e2e.DEFAULT_LENGTHS, kf_e2e.DEFAULT_NAMES)),
+              f"scores.dat is not the default table: {rows}")
+    finally:
+        game.cleanup()
+
+
+if __name__ == "__main__":
+    kf_e2e.main(test)

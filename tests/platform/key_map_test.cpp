@@ -1,0 +1,91 @@
+// The key table: SDL keys to virtual-key codes, and which events set or clear KeyTable.
+#include "platform/key_map.h"
+
+#include "game/game_state.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+SDL_KeyboardEvent KeyEvent(Uint32 type, SDL_Keycode key, Uint16 mod = KMOD_NONE,
+                           Uint8 repeat = 0) {
+    SDL_KeyboardEvent event;
+    SDL_zero(event);
+    event.type = type;
+    event.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+    event.repeat = repeat;
+    event.keysym.sym = key;
+    event.keysym.mod = mod;
+    return event;
+}
+
+class KeyTableTest : public ::testing::Test {
+protected:
+    void SetUp() override { ResetGameState(); }
+};
+
+} // namespace
+
+TEST(KeyMap, LettersDigitsAndNamedKeysGetTheirWindowsCodes) {
+    EXPECT_EQ(VirtualKeyFromSdl(SDLK_a), 0x41);
+    EXPECT_EQ(VirtualKeyFromSdl(SDLK_l), 0x4C);
+    EXPECT_EQ(VirtualKeyFromSdl(SDLK_z), 0x5A);
+    EXPECT_EQ(VirtualKeyFromSdl(SDLK_0), 0x30);
+    EXPECT_EQ(VirtualKeyFromSdl(SDLK_9), 0x39);
+    EXPECT_EQ(VirtualKeyFromSdl(SDLK_BACKSPACE), 0x08);
+    EXPECT_EQ(VirtualKeyFromSdl(SDLK_RETURN), 0x0D);
+    EXPECT_EQ(VirtualKeyFromSdl(SDLK_KP_ENTER), 0x0D);
+    EXPECT_EQ(VirtualKeyFromSdl(SDLK_ESCAPE), 0x1B);
+    EXPECT_EQ(VirtualKeyFromSdl(SDLK_SPACE), 0x20);
+    EXPECT_EQ(VirtualKeyFromSdl(SDLK_LEFT), 0x25);
+    EXPECT_EQ(VirtualKeyFromSdl(SDLK_UP), 0x26);
+    EXPECT_EQ(VirtualKeyFromSdl(SDLK_RIGHT), 0x27);
+    EXPECT_EQ(VirtualKeyFromSdl(SDLK_DOWN), 0x28);
+    EXPECT_EQ(VirtualKeyFromSdl(SDLK_DELETE), 0x2E);
+    EXPECT_EQ(VirtualKeyFromSdl(SDLK_F1), 0x70);
+}
+
+TEST(KeyMap, KeysTheGameDoesNotReadHaveNoCode) {
+    EXPECT_EQ(VirtualKeyFromSdl(SDLK_F10), -1);
+    EXPECT_EQ(VirtualKeyFromSdl(SDLK_F2), -1);
+    EXPECT_EQ(VirtualKeyFromSdl(SDLK_KP_1), -1);
+    EXPECT_EQ(VirtualKeyFromSdl(SDLK_LSHIFT), -1);
+    EXPECT_EQ(VirtualKeyFromSdl(SDLK_UNKNOWN), -1);
+}
+
+TEST_F(KeyTableTest, DownSetsUpClearsAndRepeatSetsAgainAfterTheGameCleared) {
+    ApplyKeyEvent(KeyEvent(SDL_KEYDOWN, SDLK_RETURN));
+    EXPECT_TRUE(KeyTable[Key::Return]);
+    KeyTable[Key::Return] = false; // the menu handles the press and clears it
+    ApplyKeyEvent(KeyEvent(SDL_KEYDOWN, SDLK_RETURN, KMOD_NONE, 1));
+    EXPECT_TRUE(KeyTable[Key::Return]);
+    ApplyKeyEvent(KeyEvent(SDL_KEYUP, SDLK_RETURN));
+    EXPECT_FALSE(KeyTable[Key::Return]);
+}
+
+TEST_F(KeyTableTest, ShiftedLettersStillSetTheLetter) {
+    ApplyKeyEvent(KeyEvent(SDL_KEYDOWN, SDLK_q, KMOD_LSHIFT));
+    EXPECT_TRUE(KeyTable[0x51]);
+}
+
+TEST_F(KeyTableTest, SystemKeysNeverReachTheTable) {
+    ApplyKeyEvent(KeyEvent(SDL_KEYDOWN, SDLK_a, KMOD_LALT));
+    ApplyKeyEvent(KeyEvent(SDL_KEYDOWN, SDLK_F1, KMOD_RALT));
+    ApplyKeyEvent(KeyEvent(SDL_KEYDOWN, SDLK_F10));
+    for (int code = 0; code < 256; ++code) {
+        EXPECT_FALSE(KeyTable[code]) << "code " << code;
+    }
+}
+
+TEST_F(KeyTableTest, ReleaseWithAltHeldStillLetsTheKeyGo) {
+    ApplyKeyEvent(KeyEvent(SDL_KEYDOWN, SDLK_a));
+    ApplyKeyEvent(KeyEvent(SDL_KEYUP, SDLK_a, KMOD_LALT));
+    EXPECT_FALSE(KeyTable[Key::A]);
+}
+
+TEST(KeyMap, AltF4IsACloseRequestButF4AloneAndItsRepeatAreNot) {
+    EXPECT_TRUE(IsCloseShortcut(KeyEvent(SDL_KEYDOWN, SDLK_F4, KMOD_LALT)));
+    EXPECT_FALSE(IsCloseShortcut(KeyEvent(SDL_KEYDOWN, SDLK_F4)));
+    EXPECT_FALSE(IsCloseShortcut(KeyEvent(SDL_KEYUP, SDLK_F4, KMOD_LALT)));
+    EXPECT_FALSE(IsCloseShortcut(KeyEvent(SDL_KEYDOWN, SDLK_F4, KMOD_LALT, 1)));
+}
