@@ -19,12 +19,14 @@ constexpr double FlatnessEm = 0.002;
 constexpr int MaxCurveSegments = 64;
 
 // Unicode for the bytes 0x80..0x9F of Windows-1252; 0 marks the five undefined bytes.
+// clang-format off
 constexpr char16_t Windows1252High[32] = {
     0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
     0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
     0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
 };
+// clang-format on
 
 // Collects one glyph's contours while FreeType walks its outline (coordinates in font units).
 struct OutlineSink {
@@ -77,8 +79,7 @@ int ConicTo(const FT_Vector* control, const FT_Vector* to, void* user) {
     return 0;
 }
 
-int CubicTo(const FT_Vector* control1, const FT_Vector* control2, const FT_Vector* to,
-            void* user) {
+int CubicTo(const FT_Vector* control1, const FT_Vector* control2, const FT_Vector* to, void* user) {
     auto& sink = *static_cast<OutlineSink*>(user);
     GlyphPoint p0 = sink.pen;
     GlyphPoint p1 = ToPoint(control1);
@@ -191,7 +192,8 @@ bool LoadGlyphOutlines(std::vector<GlyphOutline>& glyphs) {
     if (usable) {
         glyphs.reserve(GlyphCodeCount);
         for (int code = 0; code < GlyphCodeCount; ++code) {
-            glyphs.push_back(LoadOneGlyph(face, Windows1252ToUnicode(static_cast<unsigned char>(code))));
+            glyphs.push_back(
+                LoadOneGlyph(face, Windows1252ToUnicode(static_cast<unsigned char>(code))));
         }
     }
     if (face != nullptr) {

@@ -22,5 +22,4 @@ void PrintText(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // a black shadow 0.01 left of and below it, then in (red, green, blue), components 0..1.
 // Leaves the modelview matrix at the last translation and scale and the colour as given.
 // Called by the readouts and the menu screens.
-void DrawTextAt(float x, float y, float red, float green, float blue, float size,
-                const char* text);
+void DrawTextAt(float x, float y, float red, float green, float blue, float size, const char* text);

@@ -70,8 +70,7 @@ void StepNormal(int k) {
 
 // A fan from `centre` to the rim at texture s; the centre takes t = 1 (it has no place of its
 // own on the wrapped texture). The closing vertex keeps the last step's normal.
-void DrawCap(const Ring& rim, float s, float normalZ, float centreX, float centreY,
-             float centreZ) {
+void DrawCap(const Ring& rim, float s, float normalZ, float centreX, float centreY, float centreZ) {
     const RingStepTable& steps = RingStepsTable();
     glBegin(GL_TRIANGLE_FAN);
     glNormal3f(0.0f, 0.0f, normalZ);
@@ -151,8 +150,7 @@ void DrawSausage(float length, float pistonHeight) {
 
     glPushMatrix();
     glRotatef(180.0f * std::sin(0.1f * length), 0.0f, 0.0f, 1.0f);
-    glScalef(1.25f + 0.2f * std::sin(0.2f * length), 1.25f + 0.2f * std::sin(0.15f * length),
-             1.0f);
+    glScalef(1.25f + 0.2f * std::sin(0.2f * length), 1.25f + 0.2f * std::sin(0.15f * length), 1.0f);
     // The same length always gives the same bulges.
     GameSrand(1);
 

@@ -69,7 +69,9 @@ void BuildSphereMesh(uint32_t levels, const SphereTriangle** triangles, int32_t*
     *count = currentCount;
 }
 
-bool IsBaseSphereMesh(const SphereTriangle* triangles) { return triangles == BaseMesh; }
+bool IsBaseSphereMesh(const SphereTriangle* triangles) {
+    return triangles == BaseMesh;
+}
 
 void BuildSphereMesh(int32_t levels) {
     // Start-up builds the mesh once; a second call replaces it rather than leaking it.

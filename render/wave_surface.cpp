@@ -49,8 +49,8 @@ void Corner(const WaveTerms& terms, const WaveColour& colour, int c, int g) {
     float columnWave = terms.column[c];
     float rowWave = terms.row[g];
     glTexCoord2f(0.05f * static_cast<float>(c), 0.05f * static_cast<float>(g));
-    glColor4f(colour.grey, colour.grey, (1.0f + 0.05f * columnWave + 0.025f * rowWave) * colour.blueGain,
-              colour.alpha);
+    glColor4f(colour.grey, colour.grey,
+              (1.0f + 0.05f * columnWave + 0.025f * rowWave) * colour.blueGain, colour.alpha);
     glVertex3f(static_cast<float>(c - 10), 0.5f * columnWave + 0.25f * rowWave - 4.1f,
                static_cast<float>(g - 10));
 }

@@ -79,10 +79,18 @@ void BM_StartUpToFirstFrame(benchmark::State& state) {
     InitRenderState();
 }
 
-BENCHMARK(BM_DrawFrameSubmission)->Arg(10)->Arg(100)->Arg(1000)->UseManualTime()->Unit(
-    benchmark::kMillisecond);
-BENCHMARK(BM_FrameToFinish)->Arg(10)->Arg(100)->Arg(1000)->UseManualTime()->Unit(
-    benchmark::kMillisecond);
+BENCHMARK(BM_DrawFrameSubmission)
+    ->Arg(10)
+    ->Arg(100)
+    ->Arg(1000)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FrameToFinish)
+    ->Arg(10)
+    ->Arg(100)
+    ->Arg(1000)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MenuFrameToFinish)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StartUpToFirstFrame)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 

@@ -66,7 +66,7 @@ void ExpectOverlay(const std::vector<ExpectedLine>& lines, uint32_t cursor, uint
 }
 
 class Frame : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         REQUIRE_GL();
         HarnessClockMs = 123456;
@@ -109,10 +109,8 @@ TEST_F(Frame, ControlsAndCongratulationsScreensShowTheirLines) {
                    {-0.7f, -0.1f, 0.05f, 14.0f}},
                   0, 1);
     ShowMenuScreen(4, 0);
-    ExpectOverlay({{-0.7f, 0.3f, 0.05f, 9.0f},
-                   {-0.7f, 0.1f, 0.1f, 9.0f},
-                   {-0.7f, 0.0f, 0.07f, 15.5f}},
-                  0, 1);
+    ExpectOverlay(
+        {{-0.7f, 0.3f, 0.05f, 9.0f}, {-0.7f, 0.1f, 0.1f, 9.0f}, {-0.7f, 0.0f, 0.07f, 15.5f}}, 0, 1);
 }
 
 TEST_F(Frame, NameEntryShowsTheNameAndAnEmptyNameShowsNothingOnItsLine) {

@@ -53,7 +53,8 @@ TEST(InitRenderState, LeavesLightingDepthAndTheObjectsOfTheContextReady) {
     DrawFrame();
     SwapHarnessWindow();
     // What a frame must not undo.
-    for (GLenum capability : {GL_DEPTH_TEST, GL_LIGHTING, GL_LIGHT0, GL_COLOR_MATERIAL, GL_NORMALIZE}) {
+    for (GLenum capability :
+         {GL_DEPTH_TEST, GL_LIGHTING, GL_LIGHT0, GL_COLOR_MATERIAL, GL_NORMALIZE}) {
         EXPECT_TRUE(glIsEnabled(capability)) << "capability 0x" << std::hex << capability;
     }
     GLint value = 0;

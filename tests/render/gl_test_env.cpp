@@ -18,7 +18,7 @@ bool WindowOpen = false;
 
 // Opens the window once for the whole run, as the game does at start-up.
 class GlWindowEnvironment : public testing::Environment {
-public:
+  public:
     void SetUp() override {
         ResetToStartState();
         BuildSphereMesh(3);
@@ -64,7 +64,9 @@ template <typename Visit> void ForEachPixel(const PlaneBox& box, Visit visit) {
 
 } // namespace
 
-bool HaveGlWindow() { return WindowOpen; }
+bool HaveGlWindow() {
+    return WindowOpen;
+}
 
 void DrawWarmUpFrame() {
     SetUpRunningGame(25.0f, 40);
@@ -104,7 +106,8 @@ int CountDifferencesOutside(const FrameImage& a, const FrameImage& b,
                             const std::vector<PlaneBox>& boxes) {
     std::vector<bool> covered(static_cast<size_t>(HarnessWidth) * HarnessHeight, false);
     for (const PlaneBox& box : boxes) {
-        ForEachPixel(box, [&](int x, int y) { covered[static_cast<size_t>(y) * HarnessWidth + x] = true; });
+        ForEachPixel(
+            box, [&](int x, int y) { covered[static_cast<size_t>(y) * HarnessWidth + x] = true; });
     }
     int count = 0;
     ForEachPixel(WholeScreen(), [&](int x, int y) {
@@ -120,9 +123,13 @@ int CountDifferences(const FrameImage& a, const FrameImage& b) {
     return CountDifferences(a, b, WholeScreen());
 }
 
-bool IsWhite(const uint8_t* rgb) { return rgb[0] == 255 && rgb[1] == 255 && rgb[2] == 255; }
+bool IsWhite(const uint8_t* rgb) {
+    return rgb[0] == 255 && rgb[1] == 255 && rgb[2] == 255;
+}
 
-bool IsBlack(const uint8_t* rgb) { return rgb[0] == 0 && rgb[1] == 0 && rgb[2] == 0; }
+bool IsBlack(const uint8_t* rgb) {
+    return rgb[0] == 0 && rgb[1] == 0 && rgb[2] == 0;
+}
 
 PlaneBox WholeScreen() {
     float halfWidth = HalfHeight * HarnessWidth / HarnessHeight;

@@ -17,7 +17,7 @@
 namespace {
 
 class Scene : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         REQUIRE_GL();
         HarnessClockMs = 2000;

@@ -50,7 +50,8 @@ TEST(DrawTextAt, LeavesTheLastTransformTheColourAndTheListBase) {
     DrawTextAt(0.1f, 0.2f, 0.25f, 0.5f, 0.75f, 0.05f, "");
     GLfloat m[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, m);
-    const GLfloat expected[16] = {0.05f, 0, 0, 0, 0, 0.05f, 0, 0, 0, 0, 0.05f, 0, 0.1f, 0.2f, -1, 1};
+    const GLfloat expected[16] = {0.05f, 0, 0,     0, 0,    0.05f, 0,  0,
+                                  0,     0, 0.05f, 0, 0.1f, 0.2f,  -1, 1};
     for (int i = 0; i < 16; ++i) {
         EXPECT_NEAR(m[i], expected[i], 1e-6f) << "element " << i;
     }
@@ -80,7 +81,9 @@ TEST(DrawTextAt, DrawsWhiteTextOnABlackShadowInsideItsBoxOnly) {
     EXPECT_GT(CountPixels(text, box, IsBlack), 100);
     EXPECT_EQ(CountDifferencesOutside(blank, text, {box}), 0);
     // An empty text draws nothing at all.
-    EXPECT_EQ(CountPixels(blank, WholeScreen(), [](const uint8_t* p) { return p[0] != 127 && p[0] != 128; }), 0);
+    EXPECT_EQ(CountPixels(blank, WholeScreen(),
+                          [](const uint8_t* p) { return p[0] != 127 && p[0] != 128; }),
+              0);
 }
 
 TEST(DrawTextAt, PlacesTextTheSameWhateverTheMatrixWasBefore) {

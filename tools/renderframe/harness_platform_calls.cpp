@@ -6,7 +6,9 @@
 uint32_t HarnessClockMs = 0;
 int HarnessSoundRequests = 0;
 
-uint32_t GetTickCount() { return HarnessClockMs; }
+uint32_t GetTickCount() {
+    return HarnessClockMs;
+}
 
 bool PlaySoundEffect(const char* /*name*/) {
     ++HarnessSoundRequests;

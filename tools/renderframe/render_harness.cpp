@@ -68,7 +68,9 @@ void CloseHarnessWindow() {
     // driver, after which the leak checker can no longer tell the driver's allocations apart.
 }
 
-void SwapHarnessWindow() { SDL_GL_SwapWindow(Window); }
+void SwapHarnessWindow() {
+    SDL_GL_SwapWindow(Window);
+}
 
 FrameImage ReadBackBuffer() {
     FrameImage image;
