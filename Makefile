@@ -2,9 +2,10 @@
 #   make play    install what is missing, build, start the game
 #   make test    install what is missing (test tools too), build, run every test
 #   make bench   build and run the benchmarks (release build)
+#   make soak    the long soak run under the sanitizers
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: play test bench build deps test-deps clean
+.PHONY: play test bench soak build deps test-deps clean
 
 deps:
 	sh scripts/install-deps.sh
@@ -26,6 +27,14 @@ bench: test-deps
 	cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DKF_BUILD_TESTS=OFF -DKF_BUILD_BENCH=ON
 	cmake --build build/bench -j $(JOBS)
 	sh scripts/run-benchmarks.sh build/bench
+
+# 45,000 ticks (30 minutes of game time) of random input with frames, under the sanitizers.
+soak: test-deps
+	cmake -S . -B build/test -DCMAKE_BUILD_TYPE=Debug -DKF_SANITIZE=ON -DKF_BUILD_BENCH=OFF
+	cmake --build build/test --target soak -j $(JOBS)
+	ASAN_OPTIONS=quarantine_size_mb=8 \
+	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/render/lsan.supp:print_suppressions=0 \
+	    scripts/with-xvfb.sh build/test/tests/soak/soak --ticks 45000 --warmup 5000 --frame-every 4
 
 clean:
 	rm -rf build
