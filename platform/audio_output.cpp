@@ -51,9 +51,9 @@ bool OpenAudioOutput() {
     SDL_AudioSpec got;
     // Only the rate and buffer size may differ; SDL converts anything else to stereo S16, the
     // one layout the callback writes.
-    AudioDevice = SDL_OpenAudioDevice(nullptr, 0, &wanted, &got,
-                                      SDL_AUDIO_ALLOW_FREQUENCY_CHANGE |
-                                          SDL_AUDIO_ALLOW_SAMPLES_CHANGE);
+    AudioDevice =
+        SDL_OpenAudioDevice(nullptr, 0, &wanted, &got,
+                            SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_SAMPLES_CHANGE);
     if (AudioDevice == 0) {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         AudioSubsystemStarted = false;
@@ -80,9 +80,13 @@ void CloseAudioOutput() {
     }
 }
 
-bool AudioOutputIsOpen() { return AudioDevice != 0; }
+bool AudioOutputIsOpen() {
+    return AudioDevice != 0;
+}
 
-int AudioOutputSampleRate() { return AudioDevice != 0 ? DeviceRate : 0; }
+int AudioOutputSampleRate() {
+    return AudioDevice != 0 ? DeviceRate : 0;
+}
 
 void SetMusicRenderer(MusicRenderFn render, void* ctx) {
     if (AudioDevice != 0) {

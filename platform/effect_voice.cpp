@@ -40,8 +40,8 @@ void MixEffect(EffectVoice& voice, int16_t* frames, int frameCount, int deviceRa
         return;
     }
     const WaveSamples& sound = voice.sound;
-    const uint64_t stepFx = (static_cast<uint64_t>(sound.sampleRate) << 32) /
-                            static_cast<uint64_t>(deviceRate);
+    const uint64_t stepFx =
+        (static_cast<uint64_t>(sound.sampleRate) << 32) / static_cast<uint64_t>(deviceRate);
     const uint64_t endFx = static_cast<uint64_t>(sound.sampleCount) << 32;
     uint64_t position = voice.positionFx;
     for (int i = 0; i < frameCount && position < endFx; ++i) {

@@ -18,7 +18,9 @@ bool CursorHidden = false;
 
 enum class OpenResult { Opened, Failed, ModeRefused };
 
-void ShowError(const char* text) { ShowMessage("ERROR", text, BoxIcon::Exclamation); }
+void ShowError(const char* text) {
+    ShowMessage("ERROR", text, BoxIcon::Exclamation);
+}
 
 void ShowShutdownError(const char* text) {
     ShowMessage("SHUTDOWN ERROR", text, BoxIcon::Information);
@@ -222,7 +224,9 @@ void SwapGameWindow() {
     }
 }
 
-uint32_t GameWindowId() { return Window != nullptr ? SDL_GetWindowID(Window) : 0; }
+uint32_t GameWindowId() {
+    return Window != nullptr ? SDL_GetWindowID(Window) : 0;
+}
 
 int GameWindowRefreshRate() {
     if (Window == nullptr) {

@@ -18,8 +18,9 @@ bool OpenGameWindow(const char* title, int32_t width, int32_t height, int32_t bi
                     bool fullscreen);
 
 // Tears the window down in reverse: desktop mode and cursor back, context released, window
-// destroyed, font lists dropped; SDL's video itself stays up until SDL_Quit. Safe on a partly made or absent window. Main
-// thread: at shutdown, before an F1 re-open, and after a failure inside OpenGameWindow.
+// destroyed, font lists dropped; SDL's video itself stays up until SDL_Quit. Safe on a partly
+// made or absent window. Main thread: at shutdown, before an F1 re-open, and after a failure
+// inside OpenGameWindow.
 void CloseGameWindow();
 
 // Shows the frame drawn since the last swap. Main loop, every drawing pass.

@@ -12,10 +12,17 @@ struct KeyPair {
 
 // Keys outside the letter and digit runs. The keypad's Enter is Return on Windows too.
 constexpr KeyPair NamedKeys[] = {
-    {SDLK_BACKSPACE, Key::Backspace}, {SDLK_RETURN, Key::Return}, {SDLK_KP_ENTER, Key::Return},
-    {SDLK_ESCAPE, Key::Escape},       {SDLK_SPACE, Key::Space},   {SDLK_LEFT, Key::Left},
-    {SDLK_UP, Key::Up},               {SDLK_RIGHT, Key::Right},   {SDLK_DOWN, Key::Down},
-    {SDLK_DELETE, Key::Delete},       {SDLK_F1, Key::F1},
+    {SDLK_BACKSPACE, Key::Backspace},
+    {SDLK_RETURN, Key::Return},
+    {SDLK_KP_ENTER, Key::Return},
+    {SDLK_ESCAPE, Key::Escape},
+    {SDLK_SPACE, Key::Space},
+    {SDLK_LEFT, Key::Left},
+    {SDLK_UP, Key::Up},
+    {SDLK_RIGHT, Key::Right},
+    {SDLK_DOWN, Key::Down},
+    {SDLK_DELETE, Key::Delete},
+    {SDLK_F1, Key::F1},
 };
 
 } // namespace

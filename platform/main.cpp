@@ -49,8 +49,7 @@ bool SwitchWindowMode(PassPacer& pacer) {
 // Sleeps out the rest of the refresh interval, so that where the swap does not wait for the
 // display an idle menu does not spin a core. Ticks follow the clock, not the passes.
 void PaceThePass(PassPacer& pacer) {
-    const uint64_t nowUs =
-        SDL_GetPerformanceCounter() * 1000000u / SDL_GetPerformanceFrequency();
+    const uint64_t nowUs = SDL_GetPerformanceCounter() * 1000000u / SDL_GetPerformanceFrequency();
     const uint64_t sleepUs = PacerSleepUs(pacer, nowUs);
     if (sleepUs >= 1000) {
         SDL_Delay(static_cast<Uint32>(sleepUs / 1000));

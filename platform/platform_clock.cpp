@@ -3,4 +3,6 @@
 
 #include <SDL.h>
 
-uint32_t GetTickCount() { return SDL_GetTicks(); }
+uint32_t GetTickCount() {
+    return SDL_GetTicks();
+}

@@ -15,8 +15,8 @@ int RunDueTicks(uint32_t nowMs, void (*tick)(uint32_t tickTimeMs));
 
 // Paces drawing passes where the buffer swap does not wait for the display.
 struct PassPacer {
-    uint64_t periodUs = 0;     // one refresh interval
-    uint64_t nextPassUs = 0;   // when the next pass is due; 0 before the first
+    uint64_t periodUs = 0;   // one refresh interval
+    uint64_t nextPassUs = 0; // when the next pass is due; 0 before the first
 };
 
 // Sets the pacer's period from a refresh rate in Hz; 0 or an absurd rate counts as 60 Hz.

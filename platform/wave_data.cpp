@@ -5,13 +5,17 @@
 
 namespace {
 
-uint32_t ReadLe16(const uint8_t* p) { return static_cast<uint32_t>(p[0] | (p[1] << 8)); }
+uint32_t ReadLe16(const uint8_t* p) {
+    return static_cast<uint32_t>(p[0] | (p[1] << 8));
+}
 
 uint32_t ReadLe32(const uint8_t* p) {
     return ReadLe16(p) | (ReadLe16(p + 2) << 16);
 }
 
-bool HasTag(const uint8_t* p, const char* tag) { return std::memcmp(p, tag, 4) == 0; }
+bool HasTag(const uint8_t* p, const char* tag) {
+    return std::memcmp(p, tag, 4) == 0;
+}
 
 struct Format {
     bool found = false;

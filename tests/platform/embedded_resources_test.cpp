@@ -45,8 +45,8 @@ TEST(EmbeddedResources, EachEmbeddedFileHasTheBytesOfItsSource) {
         const char* type;
         const char* name;
         const char* file;
-    } entries[] = {{"WAVE", "FART1", "fart1.wav"}, {"WAVE", "FART2", "fart2.wav"},
-                   {"WAVE", "FART3", "fart3.wav"}, {"WAVE", "REL", "rel.wav"},
+    } entries[] = {{"WAVE", "FART1", "fart1.wav"},         {"WAVE", "FART2", "fart2.wav"},
+                   {"WAVE", "FART3", "fart3.wav"},         {"WAVE", "REL", "rel.wav"},
                    {"WAVE", "KLATSCHEN", "klatschen.wav"}, {"WAVE", "FLUSH", "flush.wav"},
                    {"ICON", "KESSELFASS", "icon.bmp"}};
     for (const auto& entry : entries) {

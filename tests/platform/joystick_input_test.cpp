@@ -23,7 +23,7 @@ bool Buttons(bool b1, bool b2, bool b3, bool b4) {
 }
 
 class JoystickTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ResetGameState();
         CaptureJoysticks(); // none plugged in yet

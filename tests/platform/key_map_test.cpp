@@ -7,8 +7,7 @@
 
 namespace {
 
-SDL_KeyboardEvent KeyEvent(Uint32 type, SDL_Keycode key, Uint16 mod = KMOD_NONE,
-                           Uint8 repeat = 0) {
+SDL_KeyboardEvent KeyEvent(Uint32 type, SDL_Keycode key, Uint16 mod = KMOD_NONE, Uint8 repeat = 0) {
     SDL_KeyboardEvent event;
     SDL_zero(event);
     event.type = type;
@@ -20,7 +19,7 @@ SDL_KeyboardEvent KeyEvent(Uint32 type, SDL_Keycode key, Uint16 mod = KMOD_NONE,
 }
 
 class KeyTableTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ResetGameState(); }
 };
 

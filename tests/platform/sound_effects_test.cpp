@@ -52,7 +52,7 @@ std::vector<int16_t> ReadCapture(const std::string& path) {
 }
 
 class SoundEffectsTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         capturePath = ::testing::TempDir() + "kf_sound_effects_capture.raw";
         setenv("SDL_AUDIODRIVER", "disk", 1);
@@ -110,8 +110,8 @@ TEST_F(SoundEffectsTest, TheCallbackMixesTheEffectOnTopOfTheMusic) {
     ASSERT_TRUE(ParseWave(rel->data, rel->size, &sound));
     EffectVoice alone;
     ASSERT_TRUE(StartEffect(alone, sound));
-    const int effectFrames = static_cast<int>(sound.sampleCount * static_cast<int64_t>(rate) /
-                                              sound.sampleRate);
+    const int effectFrames =
+        static_cast<int>(sound.sampleCount * static_cast<int64_t>(rate) / sound.sampleRate);
     std::vector<int16_t> expected(2 * static_cast<size_t>(effectFrames + 16), 0);
     MixEffect(alone, expected.data(), effectFrames + 16, rate);
 

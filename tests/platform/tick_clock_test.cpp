@@ -10,10 +10,12 @@ namespace {
 
 std::vector<uint32_t> TickTimes;
 
-void RecordTick(uint32_t tickTimeMs) { TickTimes.push_back(tickTimeMs); }
+void RecordTick(uint32_t tickTimeMs) {
+    TickTimes.push_back(tickTimeMs);
+}
 
 class TickClockTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { TickTimes.clear(); }
 };
 

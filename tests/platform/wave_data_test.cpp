@@ -17,7 +17,9 @@ void PutLe(std::vector<uint8_t>& out, uint32_t value, int bytes) {
     }
 }
 
-void PutTag(std::vector<uint8_t>& out, const char* tag) { out.insert(out.end(), tag, tag + 4); }
+void PutTag(std::vector<uint8_t>& out, const char* tag) {
+    out.insert(out.end(), tag, tag + 4);
+}
 
 void PutFormat(std::vector<uint8_t>& out, uint32_t tag, uint32_t channels, uint32_t rate,
                uint32_t bits) {
@@ -96,8 +98,11 @@ TEST(WaveData, ADataChunkLongerThanTheImageIsCutToWhatIsThere) {
 TEST(WaveData, RefusesFormatsTheVoiceCannotPlay) {
     const struct {
         uint32_t tag, channels, rate, bits;
-    } formats[] = {{0x55, 1, 22050, 16}, {1, 2, 22050, 16}, {1, 1, 22050, 8},
-                   {1, 1, 0, 16},        {1, 1, 4000000, 16}};
+    } formats[] = {{0x55, 1, 22050, 16},
+                   {1, 2, 22050, 16},
+                   {1, 1, 22050, 8},
+                   {1, 1, 0, 16},
+                   {1, 1, 4000000, 16}};
     for (const auto& f : formats) {
         std::vector<uint8_t> image = RiffHeader();
         PutFormat(image, f.tag, f.channels, f.rate, f.bits);

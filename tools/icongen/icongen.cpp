@@ -1,5 +1,8 @@
-// icongen: draws the program's 32 x 32 window icon (a barrel with a sausage rising from it)
-// and writes it as a 32-bit BMP with alpha. Usage: icongen <output.bmp>
+// icongen: draws the program's icon (a barrel with a sausage rising from it): 32 x 32 as a
+// 32-bit BMP with alpha for the window, 64 x 64 as a PNG for the desktop menu.
+// Usage: icongen <output.bmp> <output.png>
+#include <png.h>
+
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -8,16 +11,18 @@
 namespace {
 
 constexpr int IconSize = 32;
+constexpr int DesktopIconSize = 64;
 
 struct Rgba {
     uint8_t r, g, b, a;
 };
 
-// The picture, sampled at the pixel centre: transparent background, a sausage standing in
-// an oak barrel with two iron hoops.
-Rgba PixelAt(int x, int y) {
-    const double px = x + 0.5;
-    const double py = y + 0.5;
+// The picture on a 32 x 32 grid, sampled at the pixel centre of a `size` x `size` image:
+// transparent background, a sausage standing in an oak barrel with two iron hoops.
+Rgba PixelAt(int x, int y, int size) {
+    const double scale = static_cast<double>(IconSize) / size;
+    const double px = (x + 0.5) * scale;
+    const double py = (y + 0.5) * scale;
     // Sausage: a rounded stick from y=2 to y=16, 8 pixels wide, shaded from the left.
     const double sausageHalf = 4.0;
     const double dx = px - 16.0;
@@ -37,7 +42,8 @@ Rgba PixelAt(int x, int y) {
                 return {90, 95, 105, 255};
             }
             const bool staveGap = std::fmod(px + 64.0, 5.0) < 0.9;
-            const double shade = (0.7 + 0.3 * std::cos(dx / halfWidth * 1.3)) * (staveGap ? 0.7 : 1.0);
+            const double shade =
+                (0.7 + 0.3 * std::cos(dx / halfWidth * 1.3)) * (staveGap ? 0.7 : 1.0);
             return {static_cast<uint8_t>(150 * shade), static_cast<uint8_t>(95 * shade),
                     static_cast<uint8_t>(45 * shade), 255};
         }
@@ -82,7 +88,7 @@ std::vector<uint8_t> EncodeBmp() {
     }
     for (int y = IconSize - 1; y >= 0; --y) {
         for (int x = 0; x < IconSize; ++x) {
-            const Rgba p = PixelAt(x, y);
+            const Rgba p = PixelAt(x, y, IconSize);
             out.push_back(p.b);
             out.push_back(p.g);
             out.push_back(p.r);
@@ -92,19 +98,46 @@ std::vector<uint8_t> EncodeBmp() {
     return out;
 }
 
+bool WriteBmp(const char* path) {
+    const std::vector<uint8_t> bmp = EncodeBmp();
+    FILE* out = std::fopen(path, "wb");
+    if (out == nullptr) {
+        return false;
+    }
+    const bool written = std::fwrite(bmp.data(), 1, bmp.size(), out) == bmp.size();
+    return std::fclose(out) == 0 && written;
+}
+
+bool WritePng(const char* path) {
+    png_image image = {};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = DesktopIconSize;
+    image.height = DesktopIconSize;
+    image.format = PNG_FORMAT_RGBA;
+    std::vector<uint8_t> pixels;
+    for (int y = 0; y < DesktopIconSize; ++y) {
+        for (int x = 0; x < DesktopIconSize; ++x) {
+            const Rgba p = PixelAt(x, y, DesktopIconSize);
+            pixels.insert(pixels.end(), {p.r, p.g, p.b, p.a});
+        }
+    }
+    return png_image_write_to_file(&image, path, 0, pixels.data(), 0, nullptr) != 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: icongen <output.bmp>\n");
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: icongen <output.bmp> <output.png>\n");
         return 2;
     }
-    const std::vector<uint8_t> bmp = EncodeBmp();
-    FILE* out = std::fopen(argv[1], "wb");
-    if (out == nullptr) {
+    if (!WriteBmp(argv[1])) {
         std::fprintf(stderr, "icongen: cannot write %s\n", argv[1]);
         return 1;
     }
-    const bool written = std::fwrite(bmp.data(), 1, bmp.size(), out) == bmp.size();
-    return (std::fclose(out) == 0 && written) ? 0 : 1;
+    if (!WritePng(argv[2])) {
+        std::fprintf(stderr, "icongen: cannot write %s\n", argv[2]);
+        return 1;
+    }
+    return 0;
 }

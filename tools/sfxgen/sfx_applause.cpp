@@ -9,15 +9,15 @@ namespace {
 constexpr int ClapperCount = 60;
 
 struct Clapper {
-    double rateHz;     // claps per second
-    double startSec;   // first clap
-    double stopSec;    // no clap after this
-    double level;      // loudness (distance)
+    double rateHz;   // claps per second
+    double startSec; // first clap
+    double stopSec;  // no clap after this
+    double level;    // loudness (distance)
     double nextClapSec;
     double lastClapSec = -1.0;
     double decaySec = 0.008;
-    Biquad hands;      // the cupped or flat hands' colour
-    Biquad distance;   // far clappers are duller
+    Biquad hands;    // the cupped or flat hands' colour
+    Biquad distance; // far clappers are duller
 };
 
 Clapper MakeClapper(SfxRandom& random, double seconds) {
@@ -74,8 +74,8 @@ std::vector<double> MakeApplause() {
         clapEnergy += (std::fabs(sum) - clapEnergy) * (1.0 / (0.08 * SfxSampleRate));
         const double reverb = reverbTone.Process(random.Noise()) * clapEnergy * 1.6;
         // A low murmur of the room under the claps, following the crowd.
-        const double murmur = murmurTone.Process(random.Noise()) *
-                              0.15 * EnvelopeAt(t, 0.0, 0.5, seconds, 1.8);
+        const double murmur =
+            murmurTone.Process(random.Noise()) * 0.15 * EnvelopeAt(t, 0.0, 0.5, seconds, 1.8);
         out[i] = sum + reverb + murmur;
     }
     Normalize(out, 0.85);

@@ -11,17 +11,17 @@ struct FartShape {
     double seconds;
     uint64_t seed;
     double basePitchHz;
-    double endPitchRatio;  // pitch at the end relative to the start
-    double wanderDepth;    // fraction of the pitch the slow wander moves it
-    double wanderPeriod;   // seconds between wander targets
-    double openFraction;   // part of each cycle the flap is open: smaller is buzzier
-    double brightnessHz;   // low-pass cutoff of the buzz
-    double bodyHz;         // resonance of the cavity
-    double breath;         // noise riding on the openings
-    double steadyGaps;     // chance that a cycle is skipped, from the start
-    double tailStart;      // fraction of the length where sputtering grows
-    double tailGaps;       // chance of a skipped cycle at the very end
-    double pops;           // wet pops per second (0: dry)
+    double endPitchRatio; // pitch at the end relative to the start
+    double wanderDepth;   // fraction of the pitch the slow wander moves it
+    double wanderPeriod;  // seconds between wander targets
+    double openFraction;  // part of each cycle the flap is open: smaller is buzzier
+    double brightnessHz;  // low-pass cutoff of the buzz
+    double bodyHz;        // resonance of the cavity
+    double breath;        // noise riding on the openings
+    double steadyGaps;    // chance that a cycle is skipped, from the start
+    double tailStart;     // fraction of the length where sputtering grows
+    double tailGaps;      // chance of a skipped cycle at the very end
+    double pops;          // wet pops per second (0: dry)
 };
 
 // A wet pop: a short bubble whose pitch climbs as it bursts.
@@ -81,8 +81,7 @@ std::vector<double> RenderFart(const FartShape& shape) {
             phase < shape.openFraction ? std::sin(SfxPi * phase / shape.openFraction) : 0.0;
         const double flap = open * open * open * cycleLevel * gate;
         const double breathNoise = breathTone.Process(random.Noise() * open * gate);
-        double x = buzzTone.Process(flap) + 0.8 * body.Process(flap) +
-                   shape.breath * breathNoise;
+        double x = buzzTone.Process(flap) + 0.8 * body.Process(flap) + shape.breath * breathNoise;
 
         if (shape.pops > 0.0 && random.Unit() < shape.pops / SfxSampleRate) {
             pops[nextPop] = {t, random.Range(140.0, 420.0), random.Range(0.3, 0.8)};
@@ -92,8 +91,8 @@ std::vector<double> RenderFart(const FartShape& shape) {
             x += PopSample(pop, t);
         }
 
-        const double level = EnvelopeAt(t, 0.0, 0.03, shape.seconds, 0.18) *
-                             (0.75 + 0.25 * swell.Next());
+        const double level =
+            EnvelopeAt(t, 0.0, 0.03, shape.seconds, 0.18) * (0.75 + 0.25 * swell.Next());
         out[i] = dcBlock.Process(x) * level;
     }
     Normalize(out, 0.9);

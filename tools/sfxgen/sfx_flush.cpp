@@ -34,7 +34,8 @@ double Knock(double t, double at, double pitchHz, double decaySec) {
 // Loudness of the water over time: the rush, the siphon's gulp, the refill.
 double WaterLevel(double t, double seconds) {
     const double rush = SmoothStep(0.08, 0.55, t) * (1.0 - SmoothStep(2.5, 3.3, t));
-    const double refill = 0.22 * SmoothStep(2.9, 3.4, t) * (1.0 - SmoothStep(seconds - 0.6, seconds, t));
+    const double refill =
+        0.22 * SmoothStep(2.9, 3.4, t) * (1.0 - SmoothStep(seconds - 0.6, seconds, t));
     return rush + refill;
 }
 
@@ -88,7 +89,8 @@ std::vector<double> MakeFlush() {
         if (random.Unit() < BubbleRate(t) / SfxSampleRate) {
             const bool deep = gulp > 0.3;
             bubbles[nextBubble] = {t, deep ? random.Range(90.0, 160.0) : random.Range(200.0, 650.0),
-                                   random.Range(0.25, 0.6) * (deep ? 1.6 : 1.0) * (t > 3.3 ? 0.4 : 1.0),
+                                   random.Range(0.25, 0.6) * (deep ? 1.6 : 1.0) *
+                                       (t > 3.3 ? 0.4 : 1.0),
                                    deep ? 0.045 : random.Range(0.012, 0.03)};
             nextBubble = (nextBubble + 1) % 4;
         }

@@ -20,8 +20,8 @@ std::vector<double> MakeRelease() {
         airEdge.SetHighPass(1500.0, 0.7);
         const double noise = random.Noise();
         const double hiss = 0.7 * airBody.Process(noise) + 0.3 * airEdge.Process(noise);
-        const double level = EnvelopeAt(t, 0.0, 0.015, seconds, 0.12) *
-                             (0.25 + 0.75 * pressure) * (0.9 + 0.1 * flutter.Next());
+        const double level = EnvelopeAt(t, 0.0, 0.015, seconds, 0.12) * (0.25 + 0.75 * pressure) *
+                             (0.9 + 0.1 * flutter.Next());
         const double pff = t < 0.08 ? thump.Process(noise) * std::exp(-t / 0.02) * 2.5 : 0.0;
         out[i] = hiss * level + pff;
     }

@@ -5,9 +5,9 @@
 
 #include <vector>
 
-std::vector<double> MakeFart1();     // 2.8 s, deep and long
-std::vector<double> MakeFart2();     // 1.3 s, short and squeaky
-std::vector<double> MakeFart3();     // 2.8 s, wet
-std::vector<double> MakeRelease();   // 1.6 s, the hiss of pressure let off
-std::vector<double> MakeApplause();  // 4.4 s, a crowd clapping
-std::vector<double> MakeFlush();     // 4.3 s, a toilet flush
+std::vector<double> MakeFart1();    // 2.8 s, deep and long
+std::vector<double> MakeFart2();    // 1.3 s, short and squeaky
+std::vector<double> MakeFart3();    // 2.8 s, wet
+std::vector<double> MakeRelease();  // 1.6 s, the hiss of pressure let off
+std::vector<double> MakeApplause(); // 4.4 s, a crowd clapping
+std::vector<double> MakeFlush();    // 4.3 s, a toilet flush

@@ -15,9 +15,13 @@ double SfxRandom::Unit() {
     return static_cast<double>(value >> 11) * (1.0 / 9007199254740992.0);
 }
 
-double SfxRandom::Range(double low, double high) { return low + (high - low) * Unit(); }
+double SfxRandom::Range(double low, double high) {
+    return low + (high - low) * Unit();
+}
 
-double SfxRandom::Noise() { return 2.0 * Unit() - 1.0; }
+double SfxRandom::Noise() {
+    return 2.0 * Unit() - 1.0;
+}
 
 namespace {
 
@@ -131,7 +135,9 @@ void PutLe32(std::vector<uint8_t>& out, uint32_t value) {
     PutLe16(out, value >> 16);
 }
 
-void PutTag(std::vector<uint8_t>& out, const char* tag) { out.insert(out.end(), tag, tag + 4); }
+void PutTag(std::vector<uint8_t>& out, const char* tag) {
+    out.insert(out.end(), tag, tag + 4);
+}
 
 } // namespace
 

@@ -13,7 +13,7 @@ inline constexpr double SfxPi = 3.14159265358979323846;
 // A small deterministic generator (xorshift64*); the standard distributions are left out on
 // purpose since their results differ between library implementations.
 class SfxRandom {
-public:
+  public:
     explicit SfxRandom(uint64_t seed);
     // Uniform in [0, 1).
     double Unit();
@@ -22,7 +22,7 @@ public:
     // Uniform in [-1, 1): white noise.
     double Noise();
 
-private:
+  private:
     uint64_t state;
 };
 
@@ -41,12 +41,12 @@ struct Biquad {
 
 // Slowly wandering value in [-1, 1]: random targets every `periodSec`, joined smoothly.
 class SmoothWander {
-public:
+  public:
     SmoothWander(uint64_t seed, double periodSec);
     // Advances one sample and returns the current value.
     double Next();
 
-private:
+  private:
     SfxRandom random;
     int periodSamples;
     int position = 0;

@@ -13,9 +13,8 @@ struct Effect {
 };
 
 const Effect Effects[] = {
-    {"fart1.wav", MakeFart1},       {"fart2.wav", MakeFart2},
-    {"fart3.wav", MakeFart3},       {"rel.wav", MakeRelease},
-    {"klatschen.wav", MakeApplause}, {"flush.wav", MakeFlush},
+    {"fart1.wav", MakeFart1}, {"fart2.wav", MakeFart2},        {"fart3.wav", MakeFart3},
+    {"rel.wav", MakeRelease}, {"klatschen.wav", MakeApplause}, {"flush.wav", MakeFlush},
 };
 
 } // namespace
