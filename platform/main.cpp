@@ -46,11 +46,18 @@ bool SwitchWindowMode(PassPacer& pacer) {
     return true;
 }
 
+// A monotonic microsecond clock. Split into whole seconds and the rest, because the counter
+// (nanoseconds on Linux) times a million would overflow 64 bits after five hours of uptime.
+uint64_t MonotonicMicroseconds() {
+    const uint64_t frequency = SDL_GetPerformanceFrequency();
+    const uint64_t counter = SDL_GetPerformanceCounter();
+    return counter / frequency * 1000000u + counter % frequency * 1000000u / frequency;
+}
+
 // Sleeps out the rest of the refresh interval, so that where the swap does not wait for the
 // display an idle menu does not spin a core. Ticks follow the clock, not the passes.
 void PaceThePass(PassPacer& pacer) {
-    const uint64_t nowUs = SDL_GetPerformanceCounter() * 1000000u / SDL_GetPerformanceFrequency();
-    const uint64_t sleepUs = PacerSleepUs(pacer, nowUs);
+    const uint64_t sleepUs = PacerSleepUs(pacer, MonotonicMicroseconds());
     if (sleepUs >= 1000) {
         SDL_Delay(static_cast<Uint32>(sleepUs / 1000));
     }
