@@ -2,48 +2,13 @@
 activated the capture holds the flush effect (found by cross-correlation with the embedded
 sound, so background music under it does not matter)."""
 
-import os
 import time
-import wave
 
 import numpy
 
 import kf_e2e
 from kf_e2e import check
-
-DEVICE_RATE = 44100  # what the game asks SDL for; the disk driver gives it
-FRAME_BYTES = 4      # stereo, 16-bit
-
-
-def load_effect(path):
-    with wave.open(path, "rb") as w:
-        rate = w.getframerate()
-        samples = numpy.frombuffer(w.readframes(w.getnframes()), dtype="<i2")
-    # The game's voice resamples linearly to the device rate.
-    times = numpy.arange(int(len(samples) * DEVICE_RATE / rate)) * (rate / DEVICE_RATE)
-    return numpy.interp(times, numpy.arange(len(samples)), samples.astype(numpy.float64))
-
-
-def best_match(capture, effect):
-    """Largest normalised correlation of `effect` with any stretch of `capture`, and where."""
-    n = len(capture) + len(effect)
-    size = 1 << (n - 1).bit_length()
-    spectrum = numpy.fft.rfft(capture, size) * numpy.conj(numpy.fft.rfft(effect, size))
-    correlation = numpy.fft.irfft(spectrum, size)[:len(capture) - len(effect) + 1]
-    # Energy of each capture stretch as long as the effect, for the normalisation.
-    energy = numpy.concatenate(([0.0], numpy.cumsum(capture * capture)))
-    stretch = energy[len(effect):] - energy[:-len(effect)]
-    scale = numpy.sqrt(numpy.maximum(stretch, 1e-9) * numpy.dot(effect, effect))
-    normalised = correlation / scale
-    at = int(numpy.argmax(normalised))
-    return float(normalised[at]), at
-
-
-def captured_seconds(path):
-    try:
-        return os.path.getsize(path) / (FRAME_BYTES * DEVICE_RATE)
-    except OSError:
-        return 0.0
+from kf_audio import DEVICE_RATE, best_match, captured_seconds, load_effect
 
 
 def test(binary):
@@ -71,8 +36,7 @@ def test(binary):
 
         raw = numpy.fromfile(capture_path, dtype="<i2").astype(numpy.float64)
         left, right = raw[0::2], raw[1::2]
-        flush = load_effect(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..",
-                                         "resources", "flush.wav"))
+        flush = load_effect("flush")
         score, at = best_match(left, flush)
         check(score > 0.6, f"no flush in the capture (best correlation {score:.2f})")
         onset = at / DEVICE_RATE
