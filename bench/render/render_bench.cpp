@@ -9,6 +9,7 @@
 #include <GL/gl.h>
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 
@@ -22,13 +23,30 @@ double SecondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
+// Reports each iteration's time and keeps the fastest: with other work on a shared machine the
+// fastest frame says most about the renderer itself.
+class IterationTimer {
+  public:
+    explicit IterationTimer(benchmark::State& state) : state_(state) {}
+    ~IterationTimer() { state_.counters["fastest_ms"] = fastest_ * 1000.0; }
+    void Record(double seconds) {
+        state_.SetIterationTime(seconds);
+        fastest_ = std::min(fastest_, seconds);
+    }
+
+  private:
+    benchmark::State& state_;
+    double fastest_ = 1e9;
+};
+
 // Draws one frame and lets the rasteriser finish it outside the timed part.
 void BM_DrawFrameSubmission(benchmark::State& state) {
     SetUpRunningGame(static_cast<float>(state.range(0)), LiveParticles);
+    IterationTimer timer(state);
     for (auto _ : state) {
         Clock::time_point start = Clock::now();
         DrawFrame();
-        state.SetIterationTime(SecondsSince(start));
+        timer.Record(SecondsSince(start));
         glFinish();
         SwapHarnessWindow();
     }
@@ -36,11 +54,12 @@ void BM_DrawFrameSubmission(benchmark::State& state) {
 
 void BM_FrameToFinish(benchmark::State& state) {
     SetUpRunningGame(static_cast<float>(state.range(0)), LiveParticles);
+    IterationTimer timer(state);
     for (auto _ : state) {
         Clock::time_point start = Clock::now();
         DrawFrame();
         glFinish();
-        state.SetIterationTime(SecondsSince(start));
+        timer.Record(SecondsSince(start));
         SwapHarnessWindow();
     }
 }
@@ -48,11 +67,12 @@ void BM_FrameToFinish(benchmark::State& state) {
 // The main menu over the start scene, as the game shows it between games.
 void BM_MenuFrameToFinish(benchmark::State& state) {
     ShowMenuScreen(0, 0);
+    IterationTimer timer(state);
     for (auto _ : state) {
         Clock::time_point start = Clock::now();
         DrawFrame();
         glFinish();
-        state.SetIterationTime(SecondsSince(start));
+        timer.Record(SecondsSince(start));
         SwapHarnessWindow();
     }
 }
@@ -61,6 +81,7 @@ void BM_MenuFrameToFinish(benchmark::State& state) {
 // font lists and body list, then the first frame finished.
 void BM_StartUpToFirstFrame(benchmark::State& state) {
     CloseHarnessWindow();
+    IterationTimer timer(state);
     for (auto _ : state) {
         ShowMenuScreen(0, 0);
         if (!OpenHarnessWindow(false)) {
@@ -71,7 +92,7 @@ void BM_StartUpToFirstFrame(benchmark::State& state) {
         InitRenderState();
         DrawFrame();
         glFinish();
-        state.SetIterationTime(SecondsSince(start));
+        timer.Record(SecondsSince(start));
         FreeOutlineFont();
         CloseHarnessWindow();
     }
