@@ -8,7 +8,8 @@ BUILD="cmake make g++ pkg-config libsdl2-dev libgl-dev libglu1-mesa-dev libfreet
 libfontconfig-dev libfluidsynth-dev libpng-dev"
 RUN="fonts-liberation2 timgm6mb-soundfont libgl1-mesa-dri"
 TEST="libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev xvfb xdotool \
-imagemagick x11-utils sox python3 python3-numpy libx11-dev libxfixes-dev"
+imagemagick x11-utils sox python3 python3-numpy libx11-dev libxfixes-dev tesseract-ocr \
+tesseract-ocr-eng"
 
 wanted="$BUILD $RUN"
 if [ "${1:-}" = "--test" ]; then
