@@ -1,25 +1,95 @@
-// MidiPlayer: the game's music player. This header holds the Standard MIDI File reader
-// (smf_reader.cpp) and the filling of stream buffers from it (stream_fill.cpp).
+// MidiPlayer: the game's music player. A Standard MIDI File read in place (smf_reader.cpp),
+// turned into stream buffers (stream_fill.cpp) and played through a MidiStreamOut with two
+// buffers refilled from its notifications, optionally looping (midi_player.cpp,
+// midi_playback.cpp).
 #pragma once
 
 #include <cstdint>
+#include <mutex>
 #include <vector>
 
+#include "music/auto_reset_event.h"
+#include "music/midi_stream_out.h"
 #include "music/smf_types.h"
 #include "music/stream_buffer.h"
 
+// The stop handshake between the caller's thread and the notification thread.
+inline constexpr uint32_t StopNone = 0;
+inline constexpr uint32_t StopPending = 100; // a stop waits for the buffers to come back
+inline constexpr uint32_t StopDone = 200;    // both buffers are back
+inline constexpr uint32_t StopAtEnd = 300;   // a song without loop ended; buffers coming back
+
+// The message a notification window gets for each volume change: wParam the player,
+// lParam (volume percent << 16) | channel.
+inline constexpr uint32_t ChannelVolumeMessage = 0x417; // WM_USER + 0x17
+
+// The window a player reports channel volumes to. The game gives none.
+class NotifyWindow {
+  public:
+    virtual ~NotifyWindow() = default;
+    // The window's current handle (it may change over the window's life), 0 for none.
+    virtual uintptr_t WindowHandle() = 0;
+    // IsWindow: whether `handle` names a window that exists.
+    virtual bool IsWindow(uintptr_t handle) = 0;
+    // PostMessageA: queues the message for the window and returns at once. Called on the
+    // stream's notification thread.
+    virtual void PostMessage(uintptr_t handle, uint32_t message, uintptr_t wParam,
+                             uintptr_t lParam) = 0;
+};
+
+// One player plays one song. Public operations are for one caller thread (the game's main
+// thread); the stream's notification thread calls the On* hooks. A derived class that
+// overrides hooks must call Stop(false) in its own destructor, before its members go.
 class MidiPlayer {
   public:
-    MidiPlayer() = default;
+    // `device`: the stream output the player opens (the game's FluidSynth output); null for
+    // none, as for the tools that only read and fill. Makes the buffer-return event.
+    explicit MidiPlayer(MidiStreamOut* device = nullptr);
     MidiPlayer(const MidiPlayer&) = delete;
     MidiPlayer& operator=(const MidiPlayer&) = delete;
 
-    // Releases the data block the current event may still hold.
+    // Stops the music (no reopen) and closes the stream; frees the tables.
     virtual ~MidiPlayer();
+
+    // A stream call failed with `code`. Does nothing.
+    virtual void OnError(uint32_t code);
 
     // Reports a parse error of track `track` (0-based, file order) with one of the reader's
     // fixed messages. Does nothing; tools override it to show the message.
     virtual void OnParseError(uint32_t track, const char* message);
+
+    // MOM_OPEN and MOM_CLOSE. Do nothing.
+    virtual void OnOpen();
+    virtual void OnClose();
+
+    // MOM_DONE: a buffer came back. Refills and requeues it, or counts it for a stop.
+    virtual void OnBufferDone(MidiHeader* header);
+
+    // MOM_POSITIONCB: a volume change (controller 7) is playing; keeps it in the channel
+    // volumes and reports it to the notification window.
+    virtual void OnPositionCallback(MidiHeader* header, const MidiEvent* event);
+
+    // Loads the embedded resource of type "MIDI" numbered `id` (the song: 114).
+    bool LoadFromResource(uint16_t id, NotifyWindow* window);
+
+    // Loads the embedded resource of type "MIDI" named `name` ("#114" names number 114).
+    bool LoadFromResourceName(const char* name, NotifyWindow* window);
+
+    // Reads the file at `data` (kept, not copied; it must outlive the player), opens the
+    // stream and queues the first two buffers, paused. False if the file is unreadable or a
+    // file is loaded already; also false, with the file loaded, when the stream cannot open.
+    bool LoadFromMemory(const uint8_t* data, uint32_t size, NotifyWindow* window);
+
+    // Starts the music; with `loop` the song starts again whenever it ends. Playing already:
+    // the stream is stopped and reopened first. False when the stream does not start.
+    bool Play(bool loop);
+
+    // Stops the music, waits (at most 2 s) for the buffers to come back and closes the
+    // stream; with `reopen` opens it again at once with two prefilled buffers.
+    bool Stop(bool reopen);
+
+    // The current volume of MIDI channels 0-15 in percent (empty before a load).
+    std::vector<uint32_t> ChannelVolumes() const;
 
     // The header parse: checks the layout, sets up one SmfTrack per chunk with its first delta
     // time, and keeps `data` (not copied, must outlive the player) as the loaded file. False if
@@ -58,6 +128,14 @@ class MidiPlayer {
     void ReleaseEventData(SmfEvent& event);
 
   protected:
+    // Opens the stream if it is closed, sets its time division and queues two filled buffers.
+    bool OpenStream();
+    // Unprepares both headers and frees their data blocks.
+    void ReleaseBuffers();
+    // The stream's notification callback; `instance` is the player.
+    static void StreamCallback(MidiStreamOut* handle, uint32_t message, uintptr_t instance,
+                               uintptr_t param1, uintptr_t param2);
+
     // Header fields of the loaded file.
     const uint8_t* fileData = nullptr; // non-null once a file is loaded
     const uint8_t* fileEnd = nullptr;  // one past the last byte: the bound of every read
@@ -78,7 +156,30 @@ class MidiPlayer {
     bool insertTempo = false;     // write the current tempo before the next event
     uint32_t heldDataBlocks = 0;  // event data blocks allocated and not yet released
 
+    // Stream state. The notification thread and the caller share these under stateMutex.
+    MidiStreamOut* const device;     // what OpenStream opens
+    MidiStreamOut* stream = nullptr; // the open stream, null while closed
+    bool playing = false;
+    uint32_t stopState = StopNone;
+    bool headersPrepared = false;
+    uint32_t currentBuffer = 0;       // the buffer the next MOM_DONE refills
+    int32_t returnedCount = 0;        // buffers back and not queued again
+    AutoResetEvent bufferReturnEvent; // "Wait For Buffer Return": both buffers are back
+    NotifyWindow* notifyWindow = nullptr;
+    std::vector<uint32_t> channelVolumes;
+    std::vector<StreamBuffer> buffers;
+    uint32_t stopTimeouts = 0; // stops that gave up waiting for their buffers
+
+    // stateMutex guards the fields above against the notification thread; stopMutex lets one
+    // stop (or play, or load) run at a time, the end-of-song stop on the notification thread
+    // included. Order: stopMutex, then stateMutex, then the stream's own lock.
+    mutable std::mutex stateMutex;
+    std::mutex stopMutex;
+
   private:
+    bool StopStream(bool reopen);
+    bool AwaitBufferReturn();
+    void StopAtEndOfSong();
     bool ReadDataBlock(uint32_t track, SmfEvent& event, const char* truncatedMessage);
     uint32_t BytesLeft(const SmfTrack& track) const;
     void AppendEvent(StreamBuffer& buffer, uint32_t delta, uint32_t eventWord);

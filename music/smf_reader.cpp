@@ -242,9 +242,3 @@ void MidiPlayer::ReleaseEventData(SmfEvent& event) {
     }
     event.data = nullptr;
 }
-
-MidiPlayer::~MidiPlayer() {
-    ReleaseEventData(currentEvent);
-}
-
-void MidiPlayer::OnParseError(uint32_t, const char*) {}

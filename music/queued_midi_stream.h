@@ -1,0 +1,111 @@
+// The working of a MIDI stream output without its sound: the queue of buffers, the stream
+// clock with tempo and time division, Stop/Reset returning every buffer, and a notification
+// thread delivering MOM_* messages. The FluidSynth output and the virtual stream build on it.
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <thread>
+
+#include "music/midi_stream_out.h"
+
+// dwFlags bits a QueuedMidiStream keeps in the headers (WinMM's values).
+inline constexpr uint32_t MHDR_DONE = 0x1;
+inline constexpr uint32_t MHDR_PREPARED = 0x2;
+inline constexpr uint32_t MHDR_INQUEUE = 0x4;
+inline constexpr uint32_t MMSYSERR_ALLOCATED = 4;
+inline constexpr uint32_t MMSYSERR_INVALPARAM = 11;
+
+// Receives what the stream clock plays. Called with the stream's lock held, so it must not
+// call back into the stream.
+class StreamEventSink {
+  public:
+    virtual ~StreamEventSink() = default;
+    // A short MIDI message (status in bits 0-7) due `offset` clock units into the advance.
+    virtual void ShortMessage(uint32_t message, double offset) = 0;
+    // Stop or Reset happened: sounding notes must end.
+    virtual void Silence() = 0;
+};
+
+class QueuedMidiStream : public MidiStreamOut {
+  public:
+    // `clockRate`: clock units per second of the Advance calls (samples, or microseconds).
+    explicit QueuedMidiStream(double clockRate);
+    ~QueuedMidiStream() override;
+
+    uint32_t Open(MidiStreamCallback callback, uintptr_t instance) override;
+    uint32_t SetTimeDivision(uint32_t division) override;
+    uint32_t PrepareHeader(MidiHeader* header) override;
+    uint32_t UnprepareHeader(MidiHeader* header) override;
+    uint32_t Out(MidiHeader* header) override;
+    uint32_t Restart() override;
+    uint32_t Stop() override;
+    uint32_t Reset() override;
+    uint32_t Close() override;
+
+    // Blocks until every notification posted so far has been delivered. Not from a callback.
+    void WaitForNotifications();
+
+  protected:
+    // Plays what falls due within the next `units` of stream time, then returns; nothing moves
+    // while the stream is paused. `sink` hears the events and a pending silence.
+    void AdvanceLocked(double units, StreamEventSink& sink);
+
+    // Whether Open may succeed (the sounding output needs its synthesizer), and the error
+    // code it returns otherwise.
+    virtual uint32_t OpenError() const { return MMSYSERR_NOERROR; }
+
+    // Ends the notification thread after delivering what is queued; derived destructors call
+    // it before their own members go.
+    void StopNotificationThread();
+
+    // Sets the clock units per second (the sounding output learns its sample rate late).
+    void SetClockRate(double unitsPerSecond);
+
+    std::mutex lock;
+
+  private:
+    struct Notification {
+        uint32_t message;
+        MidiHeader* header;
+        uint32_t offset; // MOM_POSITIONCB: the event's byte offset in the header's data
+        MidiStreamCallback callback;
+        uintptr_t instance;
+    };
+    static constexpr int MaxQueued = 8;
+    static constexpr int MaxNotifications = 256;
+
+    void Post(uint32_t message, MidiHeader* header, uint32_t offset);
+    void ReturnAllBuffers();
+    void ReturnHead();
+    void StartNotificationThreadLocked();
+    void DeliverNotifications();
+    bool OnNotificationThread() const;
+    bool CanAwaitDelivery() const;
+
+    double clockRate;
+    bool open = false;
+    bool running = false;
+    bool silencePending = false;
+    MidiStreamCallback callback = nullptr;
+    uintptr_t instance = 0;
+    uint32_t division = 96;
+    uint32_t tempo = 500000; // microseconds per quarter note until a tempo event
+
+    // The queued buffers: a fixed ring, so that the audio thread never allocates.
+    MidiHeader* queue[MaxQueued] = {};
+    int queueHead = 0;
+    int queueCount = 0;
+    uint32_t cursor = 0;      // byte offset of the next event in the head buffer
+    bool deltaLoaded = false; // `wait` holds the next event's delta
+    double wait = 0;          // clock units until the next event is due
+
+    Notification notifications[MaxNotifications] = {};
+    int notificationHead = 0;
+    int notificationCount = 0;
+    bool delivering = false;
+    bool quitting = false;
+    std::condition_variable notificationsChanged;
+    std::thread notificationThread;
+};

@@ -1,0 +1,381 @@
+// MidiPlayer on the virtual stream: load and prefill, play with and without loop, the end of
+// a song, play while playing, volume tracking, failing streams, and clean stops.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <fstream>
+#include <iterator>
+#include <thread>
+
+#include "music/virtual_midi_stream.h"
+#include "tests/music/smf_test_support.h"
+
+namespace {
+
+constexpr uint32_t TempoWord500000 = 0x0107A120;
+
+// A player that records its hooks (from any thread) and shows its stream state.
+class RecordingPlayer : public MidiPlayer {
+  public:
+    using MidiPlayer::MidiPlayer;
+    ~RecordingPlayer() override { Stop(false); }
+
+    void OnError(uint32_t code) override {
+        std::lock_guard<std::mutex> guard(hookLock);
+        errors.push_back(code);
+    }
+    void OnOpen() override { ++opens; }
+    void OnClose() override { ++closes; }
+
+    std::vector<uint32_t> Errors() {
+        std::lock_guard<std::mutex> guard(hookLock);
+        return errors;
+    }
+    bool Playing() {
+        std::lock_guard<std::mutex> guard(stateMutex);
+        return playing;
+    }
+    bool StreamOpen() {
+        std::lock_guard<std::mutex> guard(stateMutex);
+        return stream != nullptr;
+    }
+    uint32_t StopTimeouts() {
+        std::lock_guard<std::mutex> guard(stateMutex);
+        return stopTimeouts;
+    }
+    int32_t ReturnedCount() {
+        std::lock_guard<std::mutex> guard(stateMutex);
+        return returnedCount;
+    }
+
+    std::atomic<int> opens{0};
+    std::atomic<int> closes{0};
+
+  private:
+    std::mutex hookLock;
+    std::vector<uint32_t> errors;
+};
+
+// Records the volume messages posted to it; `accept` decides what IsWindow says.
+class RecordingWindow : public NotifyWindow {
+  public:
+    struct Post {
+        uintptr_t handle;
+        uint32_t message;
+        uintptr_t wParam;
+        uintptr_t lParam;
+    };
+
+    uintptr_t WindowHandle() override { return 0x1234; }
+    bool IsWindow(uintptr_t handle) override { return accept && handle == 0x1234; }
+    void PostMessage(uintptr_t handle, uint32_t message, uintptr_t wParam,
+                     uintptr_t lParam) override {
+        std::lock_guard<std::mutex> guard(lock);
+        posts.push_back({handle, message, wParam, lParam});
+    }
+    std::vector<Post> Posts() {
+        std::lock_guard<std::mutex> guard(lock);
+        return posts;
+    }
+
+    std::atomic<bool> accept{true};
+
+  private:
+    std::mutex lock;
+    std::vector<Post> posts;
+};
+
+Bytes ReadSong() {
+    std::ifstream in(KF_SONG_PATH, std::ios::binary);
+    return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+Bytes SetTempo500000() {
+    return {0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20};
+}
+
+// Tempo 500000 (a tick is 1041.7 us); a note on at 240 (250 ms), off at 480 (500 ms), and
+// End of Track at 1920 (2 s).
+Bytes ShortSong() {
+    return SmfFile({Concat({SetTempo500000(), {0x8F, 0x00, 0xFF, 0x2F, 0x00}}),
+                    {0x81, 0x70, 0x90, 0x3C, 0x40, 0x81, 0x70, 0x80, 0x3C, 0x00, 0x8B, 0x20, 0xFF,
+                     0x2F, 0x00}});
+}
+
+std::vector<uint64_t> NoteOnTimesMs(VirtualMidiStream& stream) {
+    std::vector<uint64_t> times;
+    for (const auto& event : stream.Played()) {
+        if ((event.message & 0xF0) == 0x90) {
+            times.push_back((event.timeUs + 500) / 1000);
+        }
+    }
+    return times;
+}
+
+std::vector<std::string> CallsFrom(VirtualMidiStream& stream, size_t from) {
+    std::vector<std::string> calls = stream.Calls();
+    return std::vector<std::string>(calls.begin() + static_cast<long>(from), calls.end());
+}
+
+TEST(PlayerLoad, QueuesTwoBuffersPausedUntilPlay) {
+    Bytes song = ReadSong();
+    VirtualMidiStream stream;
+    RecordingPlayer player(&stream);
+    ASSERT_TRUE(player.LoadFromMemory(song.data(), static_cast<uint32_t>(song.size()), nullptr));
+    std::vector<std::string> calls = stream.Calls();
+    ASSERT_EQ(calls.size(), 6u);
+    EXPECT_EQ(calls[0], "Open");
+    EXPECT_EQ(calls[1], "SetTimeDivision 480");
+    EXPECT_EQ(calls[2], "Prepare");
+    EXPECT_EQ(calls[3].rfind("Out ", 0), 0u);
+    EXPECT_NE(calls[3], "Out 0");
+    EXPECT_EQ(calls[5].rfind("Out ", 0), 0u);
+    stream.Advance(500);
+    EXPECT_TRUE(stream.Played().empty());
+    EXPECT_EQ(player.opens, 1);
+    EXPECT_EQ(player.ChannelVolumes(), std::vector<uint32_t>(16, 100));
+
+    // A second load fails and changes nothing.
+    EXPECT_FALSE(player.LoadFromMemory(song.data(), static_cast<uint32_t>(song.size()), nullptr));
+    EXPECT_EQ(stream.Calls().size(), 6u);
+}
+
+TEST(PlayerLoad, EmbeddedSongIsFoundByItsNumber) {
+    VirtualMidiStream stream;
+    RecordingPlayer player(&stream);
+    EXPECT_TRUE(player.LoadFromResource(114, nullptr));
+    EXPECT_EQ(stream.Calls()[1], "SetTimeDivision 480");
+
+    VirtualMidiStream other;
+    RecordingPlayer byName(&other);
+    EXPECT_FALSE(byName.LoadFromResourceName("#115", nullptr));
+    EXPECT_FALSE(byName.LoadFromResourceName("FLUSH", nullptr)); // a WAVE, not a MIDI resource
+    EXPECT_TRUE(byName.LoadFromResourceName("#114", nullptr));
+}
+
+TEST(PlayerPlay, FirstPlayInsertsTheTempoIntoTheFirstRefill) {
+    Bytes song = ReadSong();
+    VirtualMidiStream stream;
+    RecordingPlayer player(&stream);
+    ASSERT_TRUE(player.LoadFromMemory(song.data(), static_cast<uint32_t>(song.size()), nullptr));
+    ASSERT_TRUE(player.Play(true));
+    for (int ms = 0; ms < 2000 && stream.QueuedBuffers().size() < 3; ms += 10) {
+        stream.Advance(10);
+    }
+    std::vector<std::vector<MidiEvent>> buffers = stream.QueuedBuffers();
+    ASSERT_GE(buffers.size(), 3u);
+    EXPECT_EQ(buffers[2][0].dwDeltaTime, 0u);
+    EXPECT_EQ(buffers[2][0].dwEvent, TempoWord500000);
+    EXPECT_FALSE(stream.Played().empty());
+}
+
+TEST(PlayerPlay, LoopStartsAgainRightAfterTheLastWrittenEvent) {
+    Bytes song = ShortSong();
+    VirtualMidiStream stream;
+    RecordingPlayer player(&stream);
+    ASSERT_TRUE(player.LoadFromMemory(song.data(), static_cast<uint32_t>(song.size()), nullptr));
+    // The song ends within the first buffer: the second is queued empty.
+    EXPECT_EQ(stream.Calls()[5], "Out 0");
+    ASSERT_TRUE(player.Play(true));
+    stream.Advance(1600);
+    // Each pass is 500 ms: the time from the last note off to End of Track is not played.
+    std::vector<uint64_t> expected = {250, 750, 1250};
+    EXPECT_EQ(NoteOnTimesMs(stream), expected);
+    EXPECT_TRUE(player.Playing());
+}
+
+TEST(PlayerPlay, WithoutLoopTheSongEndsStoppedRewoundAndPlaysAgainFromTheStart) {
+    Bytes song = ShortSong();
+    VirtualMidiStream stream;
+    RecordingPlayer player(&stream);
+    ASSERT_TRUE(player.LoadFromMemory(song.data(), static_cast<uint32_t>(song.size()), nullptr));
+    ASSERT_TRUE(player.Play(false));
+    size_t before = stream.Calls().size();
+    stream.Advance(1000);
+    EXPECT_EQ(NoteOnTimesMs(stream), std::vector<uint64_t>{250});
+    EXPECT_FALSE(player.Playing());
+    std::vector<std::string> expected = {
+        "Stop",    "Reset", "Unprepare", "Unprepare", "Close", "Open", "SetTimeDivision 480",
+        "Prepare", "Out 0", "Prepare",   "Out 0"};
+    EXPECT_EQ(CallsFrom(stream, before), expected);
+    // Handled on the notification thread without waiting out the 2 s time-out.
+    EXPECT_EQ(player.StopTimeouts(), 0u);
+    EXPECT_EQ(player.closes, 1);
+
+    stream.Advance(1000); // stopped: nothing plays
+    ASSERT_TRUE(player.Play(false));
+    stream.Advance(600);
+    expected = {"Restart"};
+    std::vector<uint64_t> times = NoteOnTimesMs(stream);
+    ASSERT_EQ(times.size(), 2u);
+    EXPECT_EQ(times[1], 2000u + 250u);
+}
+
+TEST(PlayerPlay, PlayWhilePlayingReopensAndGoesOnWhereTheTracksStand) {
+    Bytes song = ReadSong();
+    VirtualMidiStream stream;
+    RecordingPlayer player(&stream);
+    ASSERT_TRUE(player.LoadFromMemory(song.data(), static_cast<uint32_t>(song.size()), nullptr));
+    ASSERT_TRUE(player.Play(true));
+    stream.Advance(3000);
+    size_t buffersBefore = stream.QueuedBuffers().size();
+    size_t callsBefore = stream.Calls().size();
+    size_t playedBefore = stream.Played().size();
+    ASSERT_TRUE(player.Play(true));
+    std::vector<std::string> calls = CallsFrom(stream, callsBefore);
+    ASSERT_GE(calls.size(), 7u);
+    EXPECT_EQ(calls[0], "Stop");
+    EXPECT_EQ(calls[4], "Close");
+    EXPECT_EQ(calls[5], "Open");
+    EXPECT_EQ(calls.back(), "Restart");
+    stream.Advance(1000);
+    EXPECT_GT(stream.Played().size(), playedBefore);
+    // The loop flag was set, so no tempo is inserted; the song's next Set Tempo is far off.
+    std::vector<std::vector<MidiEvent>> buffers = stream.QueuedBuffers();
+    for (size_t i = buffersBefore; i < buffers.size(); ++i) {
+        for (const MidiEvent& event : buffers[i]) {
+            EXPECT_NE(event.dwEvent >> 24, MEVT_TEMPO);
+        }
+    }
+    EXPECT_EQ(player.StopTimeouts(), 0u);
+}
+
+// Volume changes on channels 9, 0 and 1, 5 ms apart.
+Bytes VolumeSong() {
+    return SmfFile(
+        {Concat({SetTempo500000(), {0x00, 0xB9, 0x07, 0x7F, 0x05, 0xB0, 0x07, 0x40, 0x05, 0xB1,
+                                    0x07, 0x01, 0x05, 0xB2, 0x0A, 0x00, 0x00, 0xFF, 0x2F, 0x00}})});
+}
+
+TEST(PlayerVolumes, ControlChange7SetsTheChannelVolumeAndIsPosted) {
+    Bytes song = VolumeSong();
+    VirtualMidiStream stream;
+    RecordingWindow window;
+    RecordingPlayer player(&stream);
+    ASSERT_TRUE(player.LoadFromMemory(song.data(), static_cast<uint32_t>(song.size()), &window));
+    ASSERT_TRUE(player.Play(false));
+    stream.Advance(100);
+    std::vector<uint32_t> volumes = player.ChannelVolumes();
+    EXPECT_EQ(volumes[9], 100u); // 127
+    EXPECT_EQ(volumes[0], 50u);  // 64
+    EXPECT_EQ(volumes[1], 0u);   // 1
+    EXPECT_EQ(volumes[2], 100u); // controller 10 is no volume
+    std::vector<RecordingWindow::Post> posts = window.Posts();
+    ASSERT_EQ(posts.size(), 3u);
+    EXPECT_EQ(posts[0].handle, 0x1234u);
+    EXPECT_EQ(posts[0].message, 0x417u);
+    EXPECT_EQ(posts[0].wParam, reinterpret_cast<uintptr_t>(static_cast<MidiPlayer*>(&player)));
+    EXPECT_EQ(posts[0].lParam, 0x00640009u);
+    EXPECT_EQ(posts[1].lParam, 0x00320000u);
+}
+
+TEST(PlayerVolumes, RejectedWindowOnlyChangesTheTable) {
+    Bytes song = VolumeSong();
+    VirtualMidiStream stream;
+    RecordingWindow window;
+    window.accept = false;
+    RecordingPlayer player(&stream);
+    ASSERT_TRUE(player.LoadFromMemory(song.data(), static_cast<uint32_t>(song.size()), &window));
+    ASSERT_TRUE(player.Play(false));
+    stream.Advance(100);
+    EXPECT_EQ(player.ChannelVolumes()[0], 50u);
+    EXPECT_TRUE(window.Posts().empty());
+}
+
+TEST(PlayerFailures, StopWithoutAStreamFails) {
+    RecordingPlayer player(nullptr);
+    EXPECT_FALSE(player.Stop(false));
+    EXPECT_EQ(player.Errors(), std::vector<uint32_t>{MMSYSERR_INVALHANDLE});
+}
+
+TEST(PlayerFailures, StreamThatCannotOpenLeavesTheSongLoadedAndSilent) {
+    Bytes song = ReadSong();
+    VirtualMidiStream stream;
+    stream.FailNext("Open", MMSYSERR_NODRIVER);
+    RecordingPlayer player(&stream);
+    EXPECT_FALSE(player.LoadFromMemory(song.data(), static_cast<uint32_t>(song.size()), nullptr));
+    EXPECT_FALSE(player.LoadFromMemory(song.data(), static_cast<uint32_t>(song.size()), nullptr));
+    EXPECT_FALSE(player.Play(true));
+    std::vector<uint32_t> expected = {MMSYSERR_NODRIVER, MMSYSERR_INVALHANDLE};
+    EXPECT_EQ(player.Errors(), expected);
+    EXPECT_FALSE(player.Playing());
+}
+
+TEST(PlayerFailures, RefusedRequeueLeavesOneBufferGoing) {
+    Bytes song = ReadSong();
+    VirtualMidiStream stream;
+    RecordingPlayer player(&stream);
+    ASSERT_TRUE(player.LoadFromMemory(song.data(), static_cast<uint32_t>(song.size()), nullptr));
+    ASSERT_TRUE(player.Play(true));
+    stream.FailNext("Out", MMSYSERR_NOMEM);
+    stream.Advance(500);
+    size_t played = stream.Played().size();
+    stream.Advance(2000);
+    EXPECT_GT(stream.Played().size(), played); // the music goes on
+    EXPECT_EQ(player.Errors(), std::vector<uint32_t>{MMSYSERR_NOMEM});
+    EXPECT_TRUE(player.Stop(false));
+    EXPECT_EQ(player.StopTimeouts(), 0u);
+}
+
+TEST(PlayerStop, StopClosesAndReopenPrefillsAgain) {
+    Bytes song = ReadSong();
+    VirtualMidiStream stream;
+    RecordingPlayer player(&stream);
+    ASSERT_TRUE(player.LoadFromMemory(song.data(), static_cast<uint32_t>(song.size()), nullptr));
+    ASSERT_TRUE(player.Play(true));
+    stream.Advance(700);
+    ASSERT_TRUE(player.Stop(true));
+    EXPECT_TRUE(player.StreamOpen());
+    EXPECT_FALSE(player.Playing());
+    EXPECT_EQ(player.ReturnedCount(), 0);
+    ASSERT_TRUE(player.Stop(false));
+    EXPECT_FALSE(player.StreamOpen());
+    EXPECT_EQ(player.StopTimeouts(), 0u);
+    EXPECT_EQ(player.closes, 2);
+}
+
+TEST(PlayerStop, DestructorStopsAndNothingReachesThePlayerAfterwards) {
+    Bytes song = ReadSong();
+    VirtualMidiStream stream;
+    {
+        MidiPlayer player(&stream);
+        ASSERT_TRUE(
+            player.LoadFromMemory(song.data(), static_cast<uint32_t>(song.size()), nullptr));
+        ASSERT_TRUE(player.Play(true));
+        stream.Advance(300);
+    }
+    std::vector<std::string> calls = stream.Calls();
+    EXPECT_EQ(calls.back(), "Close");
+    size_t played = stream.Played().size();
+    stream.Advance(500);
+    EXPECT_EQ(stream.Played().size(), played);
+    EXPECT_EQ(stream.Calls().size(), calls.size());
+}
+
+TEST(PlayerStop, StopsAndPlaysAgainstARunningClockStayConsistent) {
+    Bytes song = ReadSong();
+    VirtualMidiStream stream;
+    RecordingPlayer player(&stream);
+    ASSERT_TRUE(player.LoadFromMemory(song.data(), static_cast<uint32_t>(song.size()), nullptr));
+    std::atomic<bool> running{true};
+    std::thread clock([&] {
+        while (running) {
+            stream.Advance(1);
+        }
+    });
+    for (int round = 0; round < 12; ++round) {
+        EXPECT_TRUE(player.Play(round % 3 != 1));
+        std::this_thread::sleep_for(std::chrono::milliseconds(round % 4 * 5));
+        if (round % 2 == 0) {
+            EXPECT_TRUE(player.Stop(true));
+        }
+    }
+    EXPECT_TRUE(player.Stop(false));
+    running = false;
+    clock.join();
+    EXPECT_EQ(player.StopTimeouts(), 0u);
+    EXPECT_TRUE(player.Errors().empty());
+    EXPECT_FALSE(player.StreamOpen());
+}
+
+} // namespace
