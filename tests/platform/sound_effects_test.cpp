@@ -9,8 +9,11 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -36,6 +39,20 @@ bool WaitForVoiceToEnd() {
     return false;
 }
 
+// Waits until the disk driver has written `bytes` more to the capture file: the driver keeps
+// real-time pace, which a busy machine stretches, so a fixed delay is not enough.
+bool WaitForCaptureToGrow(const std::string& path, uintmax_t bytes) {
+    std::error_code error;
+    const uintmax_t start = std::filesystem::file_size(path, error);
+    for (int waited = 0; waited < 30000; waited += 10) {
+        if (std::filesystem::file_size(path, error) >= start + bytes) {
+            return true;
+        }
+        SDL_Delay(10);
+    }
+    return false;
+}
+
 std::vector<int16_t> ReadCapture(const std::string& path) {
     std::vector<int16_t> samples;
     FILE* file = std::fopen(path.c_str(), "rb");
@@ -54,7 +71,10 @@ std::vector<int16_t> ReadCapture(const std::string& path) {
 class SoundEffectsTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        capturePath = ::testing::TempDir() + "kf_sound_effects_capture.raw";
+        // ctest runs the cases of this file as parallel processes: one capture file each.
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        capturePath = ::testing::TempDir() + "kf_capture_" + info->name() + "_" +
+                      std::to_string(getpid()) + ".raw";
         setenv("SDL_AUDIODRIVER", "disk", 1);
         setenv("SDL_DISKAUDIOFILE", capturePath.c_str(), 1);
     }
@@ -99,7 +119,8 @@ TEST_F(SoundEffectsTest, TheCallbackMixesTheEffectOnTopOfTheMusic) {
     const int rate = AudioOutputSampleRate();
     ASSERT_TRUE(PlaySoundEffect("rel"));
     ASSERT_TRUE(WaitForVoiceToEnd());
-    SDL_Delay(200); // a few more blocks of music alone
+    // A few more blocks of music alone (the check below reads 8192 samples past the effect).
+    ASSERT_TRUE(WaitForCaptureToGrow(capturePath, 4 * 8192 * sizeof(int16_t)));
     SetMusicRenderer(nullptr, nullptr);
     CloseAudioOutput();
     EXPECT_GT(musicCalls, 0);
