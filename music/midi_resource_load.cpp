@@ -1,13 +1,14 @@
 // MidiPlayer's loading from the program's embedded resources (type "MIDI").
-#include <string>
+#include <cstdio>
 
 #include "music/midi_player.h"
 #include "resources/embedded_resources.h"
 
 bool MidiPlayer::LoadFromResource(uint16_t id, NotifyWindow* window) {
     // As with the platform's resource names, "#114" names the resource numbered 114.
-    std::string name = "#" + std::to_string(id);
-    return LoadFromResourceName(name.c_str(), window);
+    char name[8];
+    std::snprintf(name, sizeof name, "#%u", static_cast<unsigned>(id));
+    return LoadFromResourceName(name, window);
 }
 
 bool MidiPlayer::LoadFromResourceName(const char* name, NotifyWindow* window) {
