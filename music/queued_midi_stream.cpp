@@ -203,15 +203,8 @@ uint32_t QueuedMidiStream::Stop() {
     return MMSYSERR_NOERROR;
 }
 
-uint32_t QueuedMidiStream::Reset() {
-    std::lock_guard<std::mutex> guard(lock);
-    if (!open) {
-        return MMSYSERR_INVALHANDLE;
-    }
-    running = false;
-    ReturnAllBuffers();
-    return MMSYSERR_NOERROR;
-}
+// The queue's side of a reset is that of a stop: halt and return every buffer.
+uint32_t QueuedMidiStream::Reset() { return Stop(); }
 
 uint32_t QueuedMidiStream::Close() {
     std::unique_lock<std::mutex> guard(lock);
