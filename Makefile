@@ -15,7 +15,7 @@ test-deps:
 
 build: deps
 	cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DKF_BUILD_TESTS=OFF -DKF_BUILD_BENCH=OFF
-	cmake --build build/release -j $(JOBS)
+	cmake --build build/release --target kesselfass3d -j $(JOBS)
 
 play: build
 	./build/release/platform/kesselfass3d
