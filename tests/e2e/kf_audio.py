@@ -1,9 +1,12 @@
 """Finding the game's sound effects in audio captured through SDL's disk driver."""
 
 import os
+import time
 import wave
 
 import numpy
+
+from kf_e2e import check
 
 DEVICE_RATE = 44100  # what the game asks SDL for; the disk driver gives it
 FRAME_BYTES = 4      # stereo, 16-bit
@@ -47,3 +50,19 @@ def captured_seconds(path):
 def read_left_channel(path):
     raw = numpy.fromfile(path, dtype="<i2").astype(numpy.float64)
     return raw[0::2]
+
+
+def wait_for_effect(path, effect, what, after_s, timeout, game):
+    """Waits until `effect` sounds in the capture at `path` later than `after_s` seconds into
+    it; returns its onset in seconds. Looks every two seconds: each look is an FFT of the
+    whole stretch, and the game needs the machine meanwhile."""
+    deadline = time.monotonic() + timeout
+    while True:
+        check(game.process.poll() is None, f"the game ended before {what}:\n{game.log()}")
+        stretch = read_left_channel(path)[int(after_s * DEVICE_RATE):]
+        score, at = best_match(stretch, effect)
+        if score > 0.6:
+            return after_s + at / DEVICE_RATE
+        check(time.monotonic() < deadline,
+              f"no {what} within {timeout} s (best correlation {score:.2f})")
+        time.sleep(2.0)

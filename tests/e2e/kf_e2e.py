@@ -2,6 +2,7 @@
 scripts/with-xvfb.sh): start it in a scratch folder, find its window, type as a person does,
 photograph the screen, and wait for it to end. Every wait has a generous deadline."""
 
+import ctypes
 import os
 import re
 import shutil
@@ -10,6 +11,7 @@ import struct
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 
 TITLE = "QUARZMOLCH erlauben sich zu praesentieren: Kesselfass 3D"
@@ -20,6 +22,7 @@ TITLE = "QUARZMOLCH erlauben sich zu praesentieren: Kesselfass 3D"
 KEY_HOLD_S = 0.4
 DEFAULT_NAMES = [b"QUARZMOLCH"] * 10
 DEFAULT_LENGTHS = [11.0 - i for i in range(10)]
+DEFAULT_TABLE = list(zip(DEFAULT_LENGTHS, DEFAULT_NAMES))
 
 
 class E2EFailure(Exception):
@@ -95,6 +98,10 @@ class Game:
         except subprocess.TimeoutExpired:
             raise E2EFailure(f"game still running after {timeout} s:\n{self.log()}")
 
+    def wait_for_clean_exit(self, timeout=30):
+        status = self.wait_for_exit(timeout)
+        check(status == 0, f"exit code {status}:\n{self.log()}")
+
     def stop(self):
         if self.process is None:
             return
@@ -118,16 +125,126 @@ def visible_windows(name):
     """Ids of the mapped windows titled exactly `name` (xdotool misses UTF-8 titles)."""
     tree = run(["xwininfo", "-root", "-tree"]).stdout
     ids = re.findall(r'^\s*(0x[0-9a-f]+) "(.*)":', tree, re.MULTILINE)
-    return [wid for wid, title in ids
-            if title == name and "IsViewable" in run(["xwininfo", "-id", wid]).stdout]
+    return [wid for wid, title in ids if title == name and window_mapped(wid)]
+
+
+class Keyboard:
+    """Key events through the XTEST extension, straight from this process: on a busy machine
+    starting an xdotool process per event takes up to 200 ms, too slow for a press rhythm."""
+
+    def __init__(self):
+        self.x11 = ctypes.CDLL("libX11.so.6")
+        self.xtst = ctypes.CDLL("libXtst.so.6")
+        self.x11.XOpenDisplay.restype = ctypes.c_void_p
+        self.x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        self.x11.XStringToKeysym.restype = ctypes.c_ulong
+        self.x11.XStringToKeysym.argtypes = [ctypes.c_char_p]
+        self.x11.XKeysymToKeycode.restype = ctypes.c_ubyte
+        self.x11.XKeysymToKeycode.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+        self.x11.XFlush.argtypes = [ctypes.c_void_p]
+        self.xtst.XTestFakeKeyEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int,
+                                                ctypes.c_ulong]
+        self.display = self.x11.XOpenDisplay(None)
+        check(self.display, "cannot open the display for key events")
+        # Xlib is not thread-safe; a rhythm thread and the test share this connection.
+        self.lock = threading.Lock()
+
+    def send(self, key, down):
+        """Key down (True) or up (False); `key` is an X keysym name as xdotool takes it."""
+        with self.lock:
+            code = self.x11.XKeysymToKeycode(self.display, self.x11.XStringToKeysym(key.encode()))
+            check(code != 0, f"no key code for {key!r}")
+            self.xtst.XTestFakeKeyEvent(self.display, code, 1 if down else 0, 0)
+            self.x11.XFlush(self.display)
+
+
+_KEYBOARD = None
+
+
+def keyboard():
+    global _KEYBOARD
+    if _KEYBOARD is None:
+        _KEYBOARD = Keyboard()
+    return _KEYBOARD
 
 
 def press(key, hold=KEY_HOLD_S):
-    """Presses and releases one key (xdotool's key name), as a person's short press."""
-    run(["xdotool", "keydown", key])
+    """Presses and releases one key (an X keysym name), as a person's short press."""
+    keyboard().send(key, True)
     time.sleep(hold)
-    run(["xdotool", "keyup", key])
+    keyboard().send(key, False)
     time.sleep(0.15)
+
+
+def type_keys(keys):
+    for key in keys:
+        press(key)
+
+
+def quit_game(game):
+    """"Quit game" from the main menu with its cursor on the first line; the game must end
+    cleanly."""
+    type_keys(["Down"] * 4 + ["Return"])
+    game.wait_for_clean_exit()
+
+
+class Rhythm:
+    """Presses the keys in turn at `rate` presses a second in a thread of its own, as a player
+    hammers A and L: each key held `hold` seconds. `act(key, down)` sends one event; the key
+    names are the keyboard's unless another `act` (a joystick's) is given."""
+
+    def __init__(self, keys=("a", "l"), rate=8.0, hold=0.1, act=None):
+        self.keys = keys
+        self.period = 1.0 / rate
+        self.hold = min(hold, self.period * 0.8)
+        self.act = act or (lambda key, down: keyboard().send(key, down))
+        self.stopping = threading.Event()
+        self.thread = threading.Thread(target=self._run, daemon=True)
+        self.presses = 0
+        self.seconds = 0.0
+
+    def _run(self):
+        start = time.monotonic()
+        while not self.stopping.is_set():
+            key = self.keys[self.presses % len(self.keys)]
+            self.act(key, True)
+            time.sleep(self.hold)
+            self.act(key, False)
+            self.presses += 1
+            # Keep the beat against the clock, so slow event sends do not stretch it.
+            time.sleep(max(0.0, start + self.presses * self.period - time.monotonic()))
+            self.seconds = time.monotonic() - start
+
+    def __enter__(self):
+        self.thread.start()
+        return self
+
+    def __exit__(self, *exc):
+        self.stop()
+
+    def stop(self):
+        self.stopping.set()
+        if self.thread.is_alive():
+            self.thread.join(timeout=10)
+
+
+class VirtualJoystick:
+    """The game's virtual-joystick hook: command lines ("plug", "press 1", "release 2",
+    "unplug") through a FIFO in the game's folder, named to the game by KF_VIRTUAL_JOYSTICK.
+    Set up before the game starts; commands wait until the game has opened the FIFO."""
+
+    def __init__(self, game):
+        self.fifo = game.path("joystick")
+        os.mkfifo(self.fifo)
+        game.env["KF_VIRTUAL_JOYSTICK"] = self.fifo
+
+    def send(self, line):
+        with open(self.fifo, "w") as f:
+            f.write(line + "\n")
+
+    def button(self, number, down):
+        """Button `number` ("1" to "4") down (True) or up (False)."""
+        self.send(("press " if down else "release ") + number)
 
 
 def screen_brightness():
@@ -166,6 +283,20 @@ def close_window(window):
     check(run([PROBE, "close", window]).returncode == 0, "could not send the close request")
 
 
+def minimize_window(window):
+    """Iconifies the window as a window manager does."""
+    check(run([PROBE, "minimize", window]).returncode == 0, "could not minimise the window")
+
+
+def restore_window(window):
+    """Maps an iconified window again and gives it the keyboard focus."""
+    check(run([PROBE, "restore", window]).returncode == 0, "could not restore the window")
+
+
+def window_mapped(window):
+    return "IsViewable" in run(["xwininfo", "-id", window]).stdout
+
+
 def wait_until(condition, what, timeout=60):
     deadline = time.monotonic() + timeout
     while not condition():
@@ -201,6 +332,11 @@ def read_scores(path):
         name = image[36 * i + 4:36 * i + 36].split(b"\0")[0]
         rows.append((length, name))
     return rows
+
+
+def lengths_of(rows, name):
+    """The lengths of a table's rows that carry `name` (bytes)."""
+    return [length for length, row_name in rows if row_name == name]
 
 
 def main(test):
