@@ -34,8 +34,8 @@ def check(condition, message):
         raise E2EFailure(message)
 
 
-def run(args, timeout=30):
-    return subprocess.run(args, capture_output=True, text=True, timeout=timeout)
+def run(args, timeout=30, env=None):
+    return subprocess.run(args, capture_output=True, text=True, timeout=timeout, env=env)
 
 
 class Game:
@@ -101,6 +101,9 @@ class Game:
     def wait_for_clean_exit(self, timeout=30):
         status = self.wait_for_exit(timeout)
         check(status == 0, f"exit code {status}:\n{self.log()}")
+
+    def running(self):
+        return self.thread.is_alive()
 
     def stop(self):
         if self.process is None:
@@ -168,17 +171,20 @@ def keyboard():
     return _KEYBOARD
 
 
-def press(key, hold=KEY_HOLD_S):
+def press(key, hold=KEY_HOLD_S, pause=0.15):
     """Presses and releases one key (an X keysym name), as a person's short press."""
     keyboard().send(key, True)
     time.sleep(hold)
     keyboard().send(key, False)
-    time.sleep(0.15)
+    time.sleep(pause)
 
 
 def type_keys(keys):
+    """Presses the keys one after the other. Each is held long enough for a tick to see it;
+    the pause between them can be short, since a release and the next press reach the game
+    in that order, whichever passes of its loop they land in."""
     for key in keys:
-        press(key)
+        press(key, pause=0.05)
 
 
 def quit_game(game):
@@ -190,11 +196,13 @@ def quit_game(game):
 
 class Rhythm:
     """Presses the keys in turn at `rate` presses a second in a thread of its own, as a player
-    hammers A and L: each key held `hold` seconds. `act(key, down)` sends one event; the key
-    names are the keyboard's unless another `act` (a joystick's) is given."""
+    hammers A and L: each key held `hold` seconds, for `duration` seconds or until stopped.
+    `act(key, down)` sends one event; the key names are the keyboard's unless another `act` (a
+    joystick's) is given."""
 
-    def __init__(self, keys=("a", "l"), rate=8.0, hold=0.1, act=None):
+    def __init__(self, keys=("a", "l"), rate=8.0, hold=0.1, act=None, duration=None):
         self.keys = keys
+        self.duration = duration
         self.period = 1.0 / rate
         self.hold = min(hold, self.period * 0.8)
         self.act = act or (lambda key, down: keyboard().send(key, down))
@@ -205,7 +213,8 @@ class Rhythm:
 
     def _run(self):
         start = time.monotonic()
-        while not self.stopping.is_set():
+        while not self.stopping.is_set() and (self.duration is None or
+                                               self.seconds < self.duration):
             key = self.keys[self.presses % len(self.keys)]
             self.act(key, True)
             time.sleep(self.hold)
@@ -221,6 +230,9 @@ class Rhythm:
 
     def __exit__(self, *exc):
         self.stop()
+
+    def running(self):
+        return self.thread.is_alive()
 
     def stop(self):
         self.stopping.set()

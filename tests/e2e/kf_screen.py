@@ -41,7 +41,9 @@ class Screens:
         mask = path.replace(".png", ".text.png")
         run(["convert", path, "-channel", "RGB", "-separate", "-evaluate-sequence", "min",
              "-threshold", TEXT_LEVEL, "-negate", mask], timeout=60)
-        text = run(["tesseract", mask, "-", "--psm", "6"], timeout=60).stdout
+        # One thread: tesseract's OpenMP threads spin on a busy machine, four times slower.
+        text = run(["tesseract", mask, "-", "--psm", "6"], timeout=60,
+                   env=dict(os.environ, OMP_THREAD_LIMIT="1")).stdout
         os.remove(mask)
         with open(path.replace(".png", ".txt"), "w") as f:
             f.write(text)
