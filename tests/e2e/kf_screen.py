@@ -13,8 +13,8 @@ import time
 import kf_e2e
 from kf_e2e import check, run
 
-# Every text the game draws is pure white with a black shadow; the scene's brightest lights
-# stop just short of white. So the pixels that are white in all three channels are the text.
+# Every text the game draws is pure white with a black shadow; the lit scene seldom reaches
+# full white. So the pixels that are white in all three channels are taken for text.
 TEXT_LEVEL = "99.8%"
 
 
@@ -22,6 +22,9 @@ class Screens:
     """The screenshots of one test, numbered in the order they were taken."""
 
     def __init__(self):
+        for tool in ("import", "convert", "tesseract"):
+            check(shutil.which(tool), f"{tool} is missing; scripts/install-deps.sh --test "
+                                      "installs it")
         name = os.path.basename(sys.argv[0]).replace("_test.py", "")
         self.folder = os.path.abspath(name + "_screens")
         shutil.rmtree(self.folder, ignore_errors=True)
@@ -42,8 +45,10 @@ class Screens:
         run(["convert", path, "-channel", "RGB", "-separate", "-evaluate-sequence", "min",
              "-threshold", TEXT_LEVEL, "-negate", mask], timeout=60)
         # One thread: tesseract's OpenMP threads spin on a busy machine, four times slower.
-        text = run(["tesseract", mask, "-", "--psm", "6"], timeout=60,
-                   env=dict(os.environ, OMP_THREAD_LIMIT="1")).stdout
+        reading = run(["tesseract", mask, "-", "--psm", "6"], timeout=60,
+                      env=dict(os.environ, OMP_THREAD_LIMIT="1"))
+        check(reading.returncode == 0, f"tesseract failed:\n{reading.stderr}")
+        text = reading.stdout
         os.remove(mask)
         with open(path.replace(".png", ".txt"), "w") as f:
             f.write(text)
@@ -141,7 +146,9 @@ def table_lengths(text, name):
 
 def main_menu(text):
     """Whether the text is the main menu's, its cursor on "Start new game"."""
-    return re.search(r"^>\s*Start new game", text, re.MULTILINE) is not None
+    return any(line.lstrip().startswith((">", "»")) and
+               likeness(line.lstrip(" >»"), "Start new game") >= 0.85
+               for line in text.splitlines())
 
 
 def congratulations(text):

@@ -22,6 +22,13 @@ def name_on_screen(text):
     return menu_line_before(text, "Back to main menu")
 
 
+def name_cut_at_limit(text):
+    """The full name reads closer to the 31 characters kept than to all that were typed."""
+    shown = name_on_screen(text) or ""
+    kept = kf_screen.likeness(shown, NAME)
+    return kept > 0.9 and kept > kf_screen.likeness(shown, NAME + DROPPED)
+
+
 def change_name(screens, game):
     # To the name entry; Backspace eight times on "VOV1ER0U" and once more on the empty
     # name, which does nothing.
@@ -35,11 +42,8 @@ def change_name(screens, game):
                      "the name KESSEL (x typed and deleted)", "name_backspace")
 
     kf_e2e.type_keys(list(NAME[6:].lower() + DROPPED.lower()))
-    longer = NAME + DROPPED
-    screens.wait_for(game, lambda t: kf_screen.likeness(name_on_screen(t) or "", NAME) > 0.9 and
-                     kf_screen.likeness(name_on_screen(t), NAME) >
-                     kf_screen.likeness(name_on_screen(t), longer),
-                     f"the name cut at 31 characters ({NAME})", "name_full")
+    screens.wait_for(game, name_cut_at_limit, f"the name cut at 31 characters ({NAME})",
+                     "name_full")
     kf_e2e.press("Down")
     kf_e2e.press("Return")
     screens.wait_for(game, kf_screen.main_menu, "the main menu", "main_menu")
