@@ -244,12 +244,18 @@ void TempoTrack(TrackBuilder& track) {
     track.Tempo(BarStart(BarCount - 1) + 2 * Beat, 110); // a breath before the top
 }
 
+// The opening of a melodic track: its name, GM program, and volume, pan and reverb at tick 0.
+void StartInstrument(TrackBuilder& track, const char* name, uint8_t channel, uint8_t program,
+                     uint8_t volume, uint8_t pan, uint8_t reverb) {
+    track.Name(name);
+    track.Program(channel, program);
+    track.Control(0, channel, 7, volume);
+    track.Control(0, channel, 10, pan);
+    track.Control(0, channel, 91, reverb);
+}
+
 void BassTrack(TrackBuilder& track) {
-    track.Name("Tuba");
-    track.Program(BassChannel, Tuba);
-    track.Control(0, BassChannel, 7, 100);
-    track.Control(0, BassChannel, 10, 64);
-    track.Control(0, BassChannel, 91, 30);
+    StartInstrument(track, "Tuba", BassChannel, Tuba, 100, 64, 30);
     for (int bar = 0; bar < BarCount; ++bar) {
         const ChordShape& shape = ShapeOf(Chords[bar]);
         uint32_t at = BarStart(bar);
@@ -274,11 +280,7 @@ void BassTrack(TrackBuilder& track) {
 }
 
 void HarmonyTrack(TrackBuilder& track) {
-    track.Name("Accordion");
-    track.Program(HarmonyChannel, Accordion);
-    track.Control(0, HarmonyChannel, 7, 82);
-    track.Control(0, HarmonyChannel, 10, 44);
-    track.Control(0, HarmonyChannel, 91, 45);
+    StartInstrument(track, "Accordion", HarmonyChannel, Accordion, 82, 44, 45);
     for (int bar = 0; bar < BarCount; ++bar) {
         const ChordShape& shape = ShapeOf(Chords[bar]);
         uint32_t at = BarStart(bar);
@@ -312,11 +314,7 @@ void HarmonyTrack(TrackBuilder& track) {
 }
 
 void LeadTrack(TrackBuilder& track) {
-    track.Name("Clarinet");
-    track.Program(LeadChannel, Clarinet);
-    track.Control(0, LeadChannel, 7, 96);
-    track.Control(0, LeadChannel, 10, 84);
-    track.Control(0, LeadChannel, 91, 50);
+    StartInstrument(track, "Clarinet", LeadChannel, Clarinet, 96, 84, 50);
     for (int bar = 0; bar < BarCount; ++bar) {
         const ChordShape& shape = ShapeOf(Chords[bar]);
         bool twoVoices = InReprise(bar) || (InTrio(bar) && !InFirstTrio(bar));
