@@ -32,4 +32,9 @@ export DISPLAY=":$display"
 
 status=0
 "$@" || status=$?
+# A server that went away under the command explains many an odd failure: say so.
+if ! kill -0 "$xvfb_pid" 2>/dev/null; then
+    echo "with-xvfb: the X server on $DISPLAY ended while the command ran; its log:" >&2
+    cat "$fifo_dir/xvfb.log" >&2
+fi
 exit "$status"
