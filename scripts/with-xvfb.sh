@@ -19,7 +19,9 @@ cleanup() {
     wait "$xvfb_pid" 2>/dev/null || true
     rm -rf "$fifo_dir"
 }
-trap cleanup EXIT INT TERM
+trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
 
 display=""
 # The read blocks until Xvfb has written the number; a timeout guards a server that dies.
