@@ -6,7 +6,9 @@ namespace {
 uint32_t RandomState = 1;
 }
 
-void GameSrand(uint32_t seed) { RandomState = seed; }
+void GameSrand(uint32_t seed) {
+    RandomState = seed;
+}
 
 int GameRand() {
     RandomState = RandomState * 214013u + 2531011u;

@@ -10,7 +10,8 @@ int32_t PlayerCount = 0;
 bool KeyTable[256] = {};
 bool JoystickButtons[4] = {};
 FartParticle Particles[ParticleSlots] = {};
-// The defaults, also in place before the first LoadHighscores.
+// The defaults, also in place before the first LoadHighscores; one row a line.
+// clang-format off
 HighscoreEntry HighscoreTable[HighscoreRows] = {
     {11.0f, "QUARZMOLCH"},
     {10.0f, "QUARZMOLCH"},
@@ -23,6 +24,7 @@ HighscoreEntry HighscoreTable[HighscoreRows] = {
     {3.0f, "QUARZMOLCH"},
     {2.0f, "QUARZMOLCH"},
 };
+// clang-format on
 
 int32_t PressPhase = 1;
 bool ReleasePlayed = false;

@@ -204,7 +204,9 @@ uint32_t QueuedMidiStream::Stop() {
 }
 
 // The queue's side of a reset is that of a stop: halt and return every buffer.
-uint32_t QueuedMidiStream::Reset() { return QueuedMidiStream::Stop(); }
+uint32_t QueuedMidiStream::Reset() {
+    return QueuedMidiStream::Stop();
+}
 
 uint32_t QueuedMidiStream::Close() {
     std::unique_lock<std::mutex> guard(lock);

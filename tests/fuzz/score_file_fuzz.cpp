@@ -7,8 +7,12 @@
 #include <cstdlib>
 #include <cstring>
 
-bool PlaySoundEffect(const char*) { return false; }
-uint32_t GetTickCount() { return 0; }
+bool PlaySoundEffect(const char*) {
+    return false;
+}
+uint32_t GetTickCount() {
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     SetDefaultHighscores();

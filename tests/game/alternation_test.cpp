@@ -7,7 +7,7 @@
 namespace {
 
 class AlternationTest : public GameTest {
-protected:
+  protected:
     void SetUp() override {
         GameTest::SetUp();
         StartGameFromMenu();

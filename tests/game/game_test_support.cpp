@@ -13,7 +13,9 @@ bool PlaySoundEffect(const char* name) {
     return true;
 }
 
-uint32_t GetTickCount() { return FakeClockMs; }
+uint32_t GetTickCount() {
+    return FakeClockMs;
+}
 
 void GameTest::SetUp() {
     ResetGameState();

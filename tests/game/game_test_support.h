@@ -16,7 +16,7 @@ extern std::vector<std::string> SoundRequests;
 extern uint32_t FakeClockMs;
 
 class GameTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override;
 
     PlayerState& Player() { return Players[0]; }

@@ -93,7 +93,7 @@ TEST_F(MenuTest, MenuStepSinksThePistonAndClearsRelease) {
 }
 
 class NameEntryTest : public GameTest {
-protected:
+  protected:
     void SetUp() override {
         GameTest::SetUp();
         ScreenState = 1;

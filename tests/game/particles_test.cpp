@@ -31,7 +31,7 @@ uint32_t ClockThatPlaysAFart() {
 }
 
 class ParticlesTest : public GameTest {
-protected:
+  protected:
     void SetUp() override {
         GameTest::SetUp();
         StartGameFromMenu();

@@ -7,7 +7,7 @@
 namespace {
 
 class PressTest : public GameTest {
-protected:
+  protected:
     void SetUp() override {
         GameTest::SetUp();
         StartGameFromMenu();

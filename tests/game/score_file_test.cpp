@@ -19,7 +19,7 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 
 class ScoreFileTest : public GameTest {
-protected:
+  protected:
     void SetUp() override {
         GameTest::SetUp();
         previous = fs::current_path();

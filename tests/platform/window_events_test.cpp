@@ -40,7 +40,7 @@ bool QuitIsQueued() {
 }
 
 class WindowEventsTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ResetGameState();
         ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_EVENTS), 0);

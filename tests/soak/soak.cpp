@@ -15,7 +15,9 @@
 #include <cstring>
 #include <random>
 
-bool PlaySoundEffect(const char*) { return true; }
+bool PlaySoundEffect(const char*) {
+    return true;
+}
 
 namespace {
 
@@ -62,9 +64,9 @@ long ResidentKb() {
 // A player who mostly presses A and L at a human rhythm, and now and then does anything else
 // the game reads: camera keys, menu keys, typing, Escape, the joystick.
 void RandomInput(std::mt19937& random) {
-    static const int OtherKeys[] = {Key::Left,   Key::Right,     Key::Up,     Key::Down,
-                                    Key::Space,  Key::Return,    Key::Escape, Key::Backspace,
-                                    Key::Delete, Key::Digit0 + 7, 'Q',        'Z'};
+    static const int OtherKeys[] = {Key::Left,   Key::Right,      Key::Up,     Key::Down,
+                                    Key::Space,  Key::Return,     Key::Escape, Key::Backspace,
+                                    Key::Delete, Key::Digit0 + 7, 'Q',         'Z'};
     std::uniform_int_distribution<int> percent(0, 99);
     if (percent(random) < 30) {
         bool a = percent(random) < 50;
@@ -99,8 +101,8 @@ SDL_Window* OpenContext() {
     }
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
-    SDL_Window* window = SDL_CreateWindow("soak", 0, 0, 1024, 768,
-                                          SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    SDL_Window* window =
+        SDL_CreateWindow("soak", 0, 0, 1024, 768, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
     if (window == nullptr || SDL_GL_CreateContext(window) == nullptr) {
         return nullptr;
     }
@@ -109,7 +111,9 @@ SDL_Window* OpenContext() {
 
 } // namespace
 
-uint32_t GetTickCount() { return SoakClockMs; }
+uint32_t GetTickCount() {
+    return SoakClockMs;
+}
 
 int main(int argc, char** argv) {
     SoakOptions options = ParseOptions(argc, argv);
