@@ -11,7 +11,10 @@ fifo="$fifo_dir/display"
 mkfifo "$fifo"
 
 # -displayfd: Xvfb chooses an unused display and writes its number once it is ready.
-Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp 3>"$fifo" >"$fifo_dir/xvfb.log" 2>&1 &
+# -noreset: by default the server resets itself each time its last client disconnects, and a
+# client that connects during the reset is refused ("could not reach the X server"); tests that
+# open and close displays one after another hit that window now and then.
+Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp -noreset 3>"$fifo" >"$fifo_dir/xvfb.log" 2>&1 &
 xvfb_pid=$!
 
 cleanup() {
