@@ -2,19 +2,25 @@
 # Installs the Debian/Ubuntu packages Kesselfass 3D needs, skipping what is already there.
 #   scripts/install-deps.sh          build and run dependencies (to play)
 #   scripts/install-deps.sh --test   the same plus the test and benchmark tools
+#   scripts/install-deps.sh --package  the same plus what building the .deb needs
 set -eu
 
 BUILD="cmake make g++ pkg-config libsdl2-dev libgl-dev libglu1-mesa-dev libfreetype-dev \
 libfontconfig-dev libfluidsynth-dev libpng-dev"
-RUN="fonts-liberation2 timgm6mb-soundfont libgl1-mesa-dri"
+# xfonts-base: SDL draws its message boxes on X11 with the server's core fonts; without them
+# a player never sees the game's questions and errors.
+RUN="fonts-liberation2 timgm6mb-soundfont libgl1-mesa-dri xfonts-base"
 TEST="libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev xvfb xdotool \
 imagemagick x11-utils sox python3 python3-numpy libx11-dev libxfixes-dev tesseract-ocr \
 tesseract-ocr-eng"
 
+PACKAGE="dpkg-dev file"
+
 wanted="$BUILD $RUN"
-if [ "${1:-}" = "--test" ]; then
-    wanted="$wanted $TEST"
-fi
+case "${1:-}" in
+    --test) wanted="$wanted $TEST" ;;
+    --package) wanted="$wanted $PACKAGE" ;;
+esac
 
 missing=""
 for pkg in $wanted; do
@@ -41,6 +47,10 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 
 echo "install-deps: installing$missing"
-$SUDO apt-get update -q
+# Another apt run (an unattended upgrade, a second terminal) holds the lock for a while: wait.
+wait_lock="-o DPkg::Lock::Timeout=600"
 # shellcheck disable=SC2086
-DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends $missing
+$SUDO apt-get $wait_lock update -q
+# shellcheck disable=SC2086
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get $wait_lock install -y -q --no-install-recommends \
+    $missing
