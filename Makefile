@@ -3,9 +3,11 @@
 #   make test    install what is missing (test tools too), build, run every test
 #   make bench   build and run the benchmarks (release build)
 #   make soak    the long soak run under the sanitizers
+#   make package the Debian package for players, in build/package/
+#   make fresh-check  the README's commands on a new minimal Debian root (slow; needs root)
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: play test bench soak build deps test-deps clean
+.PHONY: play test bench soak build deps test-deps package fresh-check clean
 
 deps:
 	sh scripts/install-deps.sh
@@ -35,6 +37,17 @@ soak: test-deps
 	ASAN_OPTIONS=quarantine_size_mb=8 \
 	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/render/lsan.supp:print_suppressions=0 \
 	    scripts/with-xvfb.sh build/test/tests/soak/soak --ticks 45000 --warmup 5000 --frame-every 4
+
+package:
+	sh scripts/install-deps.sh --package
+	cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DKF_BUILD_TESTS=OFF -DKF_BUILD_BENCH=OFF
+	cmake --build build/release --target kesselfass3d -j $(JOBS)
+	rm -f build/package/kesselfass3d_*.deb
+	cpack --config build/release/CPackConfig.cmake -B build/package
+	@ls build/package/kesselfass3d_*.deb
+
+fresh-check:
+	bash scripts/fresh-check.sh
 
 clean:
 	rm -rf build
