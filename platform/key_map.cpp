@@ -3,6 +3,8 @@
 
 #include "game/game_state.h"
 
+#include <iterator>
+
 namespace {
 
 struct KeyPair {
@@ -25,6 +27,33 @@ constexpr KeyPair NamedKeys[] = {
     {SDLK_F1, Key::F1},
 };
 
+// The keypad keys that, with NumLock off, Windows reports as the cursor keys and Delete. SDL
+// reports them by their keypad symbol whatever the NumLock state, which it gives in the mods.
+constexpr KeyPair KeypadNavigationKeys[] = {
+    {SDLK_KP_4, Key::Left}, {SDLK_KP_8, Key::Up},          {SDLK_KP_6, Key::Right},
+    {SDLK_KP_2, Key::Down}, {SDLK_KP_PERIOD, Key::Delete},
+};
+
+int FindKey(const KeyPair* pairs, size_t count, SDL_Keycode key) {
+    for (size_t i = 0; i < count; ++i) {
+        if (pairs[i].sdlKey == key) {
+            return pairs[i].virtualKey;
+        }
+    }
+    return -1;
+}
+
+// The code a key event stands for. A keypad key released after NumLock was switched on while
+// it was held still clears its cursor key.
+int VirtualKeyOfEvent(const SDL_KeyboardEvent& event) {
+    const int code = VirtualKeyFromSdl(event.keysym.sym);
+    const bool numLockOn = (event.keysym.mod & KMOD_NUM) != 0;
+    if (code >= 0 || (numLockOn && event.type == SDL_KEYDOWN)) {
+        return code;
+    }
+    return FindKey(KeypadNavigationKeys, std::size(KeypadNavigationKeys), event.keysym.sym);
+}
+
 } // namespace
 
 int VirtualKeyFromSdl(SDL_Keycode key) {
@@ -36,16 +65,11 @@ int VirtualKeyFromSdl(SDL_Keycode key) {
     if (key >= SDLK_0 && key <= SDLK_9) {
         return Key::Digit0 + static_cast<int>(key - SDLK_0);
     }
-    for (const KeyPair& pair : NamedKeys) {
-        if (pair.sdlKey == key) {
-            return pair.virtualKey;
-        }
-    }
-    return -1;
+    return FindKey(NamedKeys, std::size(NamedKeys), key);
 }
 
 void ApplyKeyEvent(const SDL_KeyboardEvent& event) {
-    const int code = VirtualKeyFromSdl(event.keysym.sym);
+    const int code = VirtualKeyOfEvent(event);
     if (code < 0) {
         return;
     }

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace {
 
 SDL_KeyboardEvent KeyEvent(Uint32 type, SDL_Keycode key, Uint16 mod = KMOD_NONE, Uint8 repeat = 0) {
@@ -80,6 +82,27 @@ TEST_F(KeyTableTest, ReleaseWithAltHeldStillLetsTheKeyGo) {
     ApplyKeyEvent(KeyEvent(SDL_KEYDOWN, SDLK_a));
     ApplyKeyEvent(KeyEvent(SDL_KEYUP, SDLK_a, KMOD_LALT));
     EXPECT_FALSE(KeyTable[Key::A]);
+}
+
+TEST_F(KeyTableTest, KeypadIsCursorKeysAndDeleteOnlyWithNumLockOff) {
+    const std::pair<SDL_Keycode, int> keypad[] = {{SDLK_KP_4, Key::Left},
+                                                  {SDLK_KP_8, Key::Up},
+                                                  {SDLK_KP_6, Key::Right},
+                                                  {SDLK_KP_2, Key::Down},
+                                                  {SDLK_KP_PERIOD, Key::Delete}};
+    for (const auto& [sdlKey, code] : keypad) {
+        ApplyKeyEvent(KeyEvent(SDL_KEYDOWN, sdlKey));
+        EXPECT_TRUE(KeyTable[code]) << "NumLock off, code " << code;
+        ApplyKeyEvent(KeyEvent(SDL_KEYUP, sdlKey));
+        EXPECT_FALSE(KeyTable[code]) << "NumLock off, code " << code;
+        // With NumLock on they are digits and the decimal point, which the game does not read.
+        ApplyKeyEvent(KeyEvent(SDL_KEYDOWN, sdlKey, KMOD_NUM));
+        EXPECT_FALSE(KeyTable[code]) << "NumLock on, code " << code;
+    }
+    // NumLock switched on while the key is held: its release still lets the cursor key go.
+    ApplyKeyEvent(KeyEvent(SDL_KEYDOWN, SDLK_KP_8));
+    ApplyKeyEvent(KeyEvent(SDL_KEYUP, SDLK_KP_8, KMOD_NUM));
+    EXPECT_FALSE(KeyTable[Key::Up]);
 }
 
 TEST(KeyMap, AltF4IsACloseRequestButF4AloneAndItsRepeatAreNot) {
