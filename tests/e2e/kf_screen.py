@@ -8,6 +8,7 @@ import os
 import re
 import shutil
 import sys
+import threading
 import time
 
 import kf_e2e
@@ -80,6 +81,37 @@ class Screens:
 
 # Letters and digits that tesseract takes for each other in this font, mapped to one of them.
 _LOOKALIKES = str.maketrans("OQDILJ|!SZBG", "000111115286")
+
+
+class Burst:
+    """Screenshots taken back to back in a thread of its own while a test waits for something
+    else, read only afterwards: how often a short scene is seen then depends on how fast the
+    screen can be photographed, not on how long tesseract takes per picture on a busy machine.
+    Use as a context manager; `texts()` reads the pictures once the burst has ended."""
+
+    def __init__(self, screens, label):
+        self.screens = screens
+        self.label = label
+        self.paths = []
+        self.stopping = threading.Event()
+        self.thread = threading.Thread(target=self._shoot, daemon=True)
+
+    def _shoot(self):
+        while not self.stopping.is_set():
+            path = os.path.join(self.screens.folder, f"{self.label}_{len(self.paths):03d}.png")
+            if run(["import", "-window", "root", path], timeout=60).returncode == 0:
+                self.paths.append(path)
+
+    def __enter__(self):
+        self.thread.start()
+        return self
+
+    def __exit__(self, *exc):
+        self.stopping.set()
+        self.thread.join()
+
+    def texts(self):
+        return [self.screens.read(path) for path in self.paths]
 
 
 def squeeze(text):
