@@ -1,9 +1,9 @@
 // Whole frames: the menu overlay of every screen over the scene, the in-game frame, the
 // background, and frames that must repeat exactly.
 #include "game/game_state.h"
+#include "gl_test_env.h"
 #include "render/render.h"
 #include "render/scene.h"
-#include "tests/render/gl_test_env.h"
 #include "tools/renderframe/scene_fixtures.h"
 
 #include <GL/gl.h>

@@ -1,8 +1,8 @@
 // Projection and the fixed GL state, and the rebuild of every GL object in a new context.
+#include "gl_test_env.h"
 #include "render/body_list.h"
 #include "render/outline_font.h"
 #include "render/render.h"
-#include "tests/render/gl_test_env.h"
 #include "texgen/texture_upload.h"
 #include "tools/renderframe/scene_fixtures.h"
 

@@ -1,5 +1,5 @@
 // The render tests' GL window and pixel helpers.
-#include "tests/render/gl_test_env.h"
+#include "gl_test_env.h"
 
 #include "render/render.h"
 #include "render/sphere_mesh.h"

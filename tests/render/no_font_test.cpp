@@ -1,10 +1,10 @@
 // Without any font the game runs on without text. Runs only in the CTest entry that hides
 // every font from fontconfig (KF_EXPECT_NO_FONT set).
 #include "game/game_state.h"
+#include "gl_test_env.h"
 #include "render/outline_font.h"
 #include "render/render.h"
 #include "render/scene.h"
-#include "tests/render/gl_test_env.h"
 #include "tools/renderframe/scene_fixtures.h"
 
 #include <GL/gl.h>

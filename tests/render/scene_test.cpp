@@ -2,10 +2,10 @@
 // against a plain drawing of the same blobs, the wave colour and the body list.
 #include "game/game_random.h"
 #include "game/game_state.h"
+#include "gl_test_env.h"
 #include "render/body_list.h"
 #include "render/scene.h"
 #include "render/sphere_mesh.h"
-#include "tests/render/gl_test_env.h"
 #include "tools/renderframe/scene_fixtures.h"
 
 #include <GL/gl.h>

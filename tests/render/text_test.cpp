@@ -1,7 +1,7 @@
 // Shadowed outline-font text: where it lands, what it leaves behind, and bytes that are not
 // format directives or glyphs.
+#include "gl_test_env.h"
 #include "render/outline_font.h"
-#include "tests/render/gl_test_env.h"
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>
