@@ -15,6 +15,12 @@ uint32_t LittleEndian32(const uint8_t* p) {
     return uint32_t{p[0]} | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16) | (uint32_t{p[3]} << 24);
 }
 
+// The event type: the whole top byte but the callback flag. MEVT_F_LONG belongs to the type
+// (long, comment and version events carry it), so a long event is never taken for a short one.
+uint32_t EventType(uint32_t word) {
+    return (word & ~MEVT_F_CALLBACK) >> 24;
+}
+
 } // namespace
 
 QueuedMidiStream::QueuedMidiStream(double clockRate) : clockRate(clockRate) {}
@@ -276,12 +282,12 @@ void QueuedMidiStream::AdvanceLocked(double units, StreamEventSink& sink) {
             wait = 0;
         } // else late by -wait: it carries into the next delta until made up
         uint32_t word = LittleEndian32(event + 8);
-        uint32_t type = (word >> 24) & 0x3F;
+        uint32_t type = EventType(word);
         if (type == MEVT_TEMPO) {
             tempo = word & 0xFFFFFF;
         } else if (type == MEVT_SHORTMSG) {
             sink.ShortMessage(word & 0xFFFFFF, units - left);
-        }
+        } // any other type (no-op, long, comment, version) plays nothing and keeps its time
         if (word & MEVT_F_CALLBACK) {
             Post(MOM_POSITIONCB, head, cursor);
         }

@@ -101,6 +101,33 @@ TEST_F(StreamOutput, FlaggedEventsAreReportedWithTheirOffset) {
     EXPECT_EQ(listener.notices[1].offset, 12u);
 }
 
+TEST_F(StreamOutput, EventsOfOtherTypesAreSkippedWithTheirParameters) {
+    // A long event (MEVT_F_LONG) whose 12 parameter bytes look like a note on, a no-op and a
+    // type with the callback flag that the output does not play either.
+    constexpr uint32_t LongEvent = 0x80000000 | 12;
+    constexpr uint32_t NopEvent = 0x02000000;
+    constexpr uint32_t FlaggedUnknown = MEVT_F_CALLBACK | 0x84000000;
+    Buffer buffer({{0, 0, 0x00403C90},
+                   {10, 0, LongEvent},
+                   {0, 0, 0x00407F99},
+                   {10, 0, NopEvent},
+                   {10, 0, FlaggedUnknown},
+                   {10, 0, 0x00003C80}});
+    Queue(buffer);
+    stream.Restart();
+    stream.Advance(100);
+    std::vector<VirtualMidiStream::PlayedEvent> played = stream.Played();
+    ASSERT_EQ(played.size(), 2u);
+    EXPECT_EQ(played[0].message, 0x403C90u);
+    EXPECT_EQ(played[1].message, 0x3C80u);
+    // The skipped events keep their time: the note off is due 40 ticks after the note on.
+    EXPECT_NEAR(double(played[1].timeUs - played[0].timeUs), 40 * 500000.0 / 480, 2.0);
+    // The flag still asks for a report, at the event's own offset.
+    std::vector<uint32_t> expected = {MOM_OPEN, MOM_POSITIONCB, MOM_DONE};
+    ASSERT_EQ(Messages(), expected);
+    EXPECT_EQ(listener.notices[1].offset, 48u);
+}
+
 TEST_F(StreamOutput, StopAndResetReturnEveryBufferAndSilence) {
     Buffer first({{4800, 0, 0x00403C90}});
     Buffer second({{4800, 0, 0x00403C90}});
