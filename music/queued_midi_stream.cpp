@@ -7,9 +7,9 @@
 namespace {
 
 constexpr uint32_t MEVT_F_LONG = 0x80000000;
-constexpr int NotificationReserve = 32; // kept free for MOM_DONE, MOM_OPEN and MOM_CLOSE
-constexpr double MaxLateSeconds = 0.1;  // how much starved time the next buffer makes up
-constexpr double DueTolerance = 1e-6;   // clock units; keeps rounding from delaying an event
+constexpr int ReportMargin = 32;       // ring slots position reports leave for new promises
+constexpr double MaxLateSeconds = 0.1; // how much starved time the next buffer makes up
+constexpr double DueTolerance = 1e-6;  // clock units; keeps rounding from delaying an event
 
 uint32_t LittleEndian32(const uint8_t* p) {
     return uint32_t{p[0]} | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16) | (uint32_t{p[3]} << 24);
@@ -61,14 +61,29 @@ bool QueuedMidiStream::CanAwaitDelivery() const {
     return !quitting && notificationThread.joinable() && !OnNotificationThread();
 }
 
-void QueuedMidiStream::Post(uint32_t message, MidiHeader* header, uint32_t offset) {
-    bool optional = message == MOM_POSITIONCB;
-    int limit = optional ? MaxNotifications - NotificationReserve : MaxNotifications;
-    if (notificationCount >= limit) {
-        // Only position reports can be lost, and only when nobody takes notifications.
-        assert(optional && "notification queue overflow: a buffer return would be lost");
+bool QueuedMidiStream::PromiseLocked(int slots) {
+    if (notificationCount + promised + slots > MaxNotifications) {
+        return false;
+    }
+    promised += slots;
+    return true;
+}
+
+void QueuedMidiStream::PostPromised(uint32_t message, MidiHeader* header) {
+    assert(promised > 0 && "PostPromised: the call that made this notification due promises it");
+    --promised;
+    Enqueue(message, header, 0);
+}
+
+void QueuedMidiStream::PostReport(MidiHeader* header, uint32_t offset) {
+    // Leaves room for new promises, so that reports alone never make Open or Out fail.
+    if (notificationCount + promised >= MaxNotifications - ReportMargin) {
         return;
     }
+    Enqueue(MOM_POSITIONCB, header, offset);
+}
+
+void QueuedMidiStream::Enqueue(uint32_t message, MidiHeader* header, uint32_t offset) {
     int at = (notificationHead + notificationCount) % MaxNotifications;
     notifications[at] = {message, header, offset, callback, instance};
     ++notificationCount;
@@ -117,6 +132,9 @@ uint32_t QueuedMidiStream::Open(MidiStreamCallback newCallback, uintptr_t newIns
     if (uint32_t error = OpenError(); error != MMSYSERR_NOERROR) {
         return error;
     }
+    if (!PromiseLocked(2)) {
+        return MMSYSERR_NOMEM; // MOM_OPEN now and MOM_CLOSE later could not be delivered
+    }
     StartNotificationThreadLocked();
     open = true;
     running = false; // a new stream waits for Restart
@@ -127,7 +145,7 @@ uint32_t QueuedMidiStream::Open(MidiStreamCallback newCallback, uintptr_t newIns
     cursor = 0;
     deltaLoaded = false;
     wait = 0;
-    Post(MOM_OPEN, nullptr, 0);
+    PostPromised(MOM_OPEN, nullptr);
     return MMSYSERR_NOERROR;
 }
 
@@ -184,6 +202,9 @@ uint32_t QueuedMidiStream::Out(MidiHeader* header) {
     if ((header->dwFlags & MHDR_INQUEUE) || queueCount == MaxQueued) {
         return MIDIERR_STILLPLAYING;
     }
+    if (!PromiseLocked(1)) {
+        return MMSYSERR_NOMEM; // its MOM_DONE could not be delivered
+    }
     header->dwFlags = (header->dwFlags | MHDR_INQUEUE) & ~MHDR_DONE;
     queue[(queueHead + queueCount) % MaxQueued] = header;
     ++queueCount;
@@ -222,7 +243,7 @@ uint32_t QueuedMidiStream::Close() {
     if (queueCount > 0) {
         return MIDIERR_STILLPLAYING;
     }
-    Post(MOM_CLOSE, nullptr, 0);
+    PostPromised(MOM_CLOSE, nullptr);
     open = false;
     running = false;
     callback = nullptr;
@@ -241,7 +262,7 @@ void QueuedMidiStream::ReturnHead() {
     header->dwFlags = (header->dwFlags & ~MHDR_INQUEUE) | MHDR_DONE;
     cursor = 0;
     deltaLoaded = false;
-    Post(MOM_DONE, header, 0);
+    PostPromised(MOM_DONE, header);
 }
 
 void QueuedMidiStream::ReturnAllBuffers() {
@@ -289,7 +310,7 @@ void QueuedMidiStream::AdvanceLocked(double units, StreamEventSink& sink) {
             sink.ShortMessage(word & 0xFFFFFF, units - left);
         } // any other type (no-op, long, comment, version) plays nothing and keeps its time
         if (word & MEVT_F_CALLBACK) {
-            Post(MOM_POSITIONCB, head, cursor);
+            PostReport(head, cursor);
         }
         // A long event carries its parameter bytes, padded to whole words.
         uint32_t parameters = (word & MEVT_F_LONG) ? (((word & 0xFFFFFF) + 3) & ~3u) : 0;

@@ -76,7 +76,15 @@ class QueuedMidiStream : public MidiStreamOut {
     static constexpr int MaxQueued = 8;
     static constexpr int MaxNotifications = 256;
 
-    void Post(uint32_t message, MidiHeader* header, uint32_t offset);
+    // A notification the owner cannot do without (MOM_OPEN, MOM_CLOSE, MOM_DONE) has its slot
+    // in the ring promised by the call that makes it due: Open promises its MOM_OPEN and the
+    // MOM_CLOSE to come, Out the buffer's MOM_DONE. A call whose promise cannot be kept is
+    // refused, so these notifications always find room, also while nobody takes them.
+    bool PromiseLocked(int slots);
+    void PostPromised(uint32_t message, MidiHeader* header);
+    // A position report has no promise: it is dropped when the ring is nearly full.
+    void PostReport(MidiHeader* header, uint32_t offset);
+    void Enqueue(uint32_t message, MidiHeader* header, uint32_t offset);
     void ReturnAllBuffers();
     void ReturnHead();
     void StartNotificationThreadLocked();
@@ -104,6 +112,7 @@ class QueuedMidiStream : public MidiStreamOut {
     Notification notifications[MaxNotifications] = {};
     int notificationHead = 0;
     int notificationCount = 0;
+    int promised = 0; // slots held for promised notifications; count + promised <= the ring
     bool delivering = false;
     bool quitting = false;
     std::condition_variable notificationsChanged;

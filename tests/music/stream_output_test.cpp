@@ -4,10 +4,12 @@
 // arrives on the stream's own thread.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <thread>
 #include <vector>
 
 #include "music/virtual_midi_stream.h"
+#include "tests/music/thread_gate.h"
 
 namespace {
 
@@ -19,13 +21,16 @@ struct Notice {
 };
 
 // Collects notifications; touched only on the notification thread until WaitForNotifications.
+// Each callback passes `gate` first, so a test can hold the thread as a slow owner does.
 struct Listener {
     std::vector<Notice> notices;
+    ThreadGate gate;
 
     static void Callback(MidiStreamOut*, uint32_t message, uintptr_t instance, uintptr_t param1,
                          uintptr_t) {
         auto* self = reinterpret_cast<Listener*>(instance);
         auto* header = reinterpret_cast<MidiHeader*>(param1);
+        self->gate.Pass();
         self->notices.push_back(
             {message, header, header ? header->dwOffset : 0, std::this_thread::get_id()});
     }
@@ -147,6 +152,32 @@ TEST_F(StreamOutput, StopAndResetReturnEveryBufferAndSilence) {
     EXPECT_EQ(stream.UnprepareHeader(&first.header), 0u);
     EXPECT_EQ(stream.Close(), 0u);
     EXPECT_EQ(Messages().back(), MOM_CLOSE);
+}
+
+TEST_F(StreamOutput, EveryAcceptedBufferComesBackWhileNotificationsPileUp) {
+    // Nobody takes notifications while a buffer is queued and stopped again and again: each
+    // stop posts a MOM_DONE. A call that cannot have its notification delivered is refused;
+    // one that is accepted gets it.
+    Buffer buffer({{0, 0, 0x00403C90}});
+    ASSERT_EQ(stream.PrepareHeader(&buffer.header), 0u);
+    stream.WaitForNotifications(); // MOM_OPEN is in
+    listener.gate.Hold();
+    int accepted = 0;
+    for (int round = 0; round < 400; ++round) {
+        if (stream.Out(&buffer.header) == MMSYSERR_NOERROR) {
+            ++accepted;
+        }
+        ASSERT_EQ(stream.Stop(), 0u);
+    }
+    listener.gate.Release();
+    std::vector<uint32_t> messages = Messages();
+    EXPECT_EQ(std::count(messages.begin(), messages.end(), MOM_DONE), accepted);
+    EXPECT_GT(accepted, 8);
+    // Delivered, they make room again: the stream plays on.
+    ASSERT_EQ(stream.Out(&buffer.header), 0u);
+    ASSERT_EQ(stream.Restart(), 0u);
+    stream.Advance(10);
+    EXPECT_EQ(stream.Played().size(), 1u);
 }
 
 TEST_F(StreamOutput, MisuseIsRefused) {
