@@ -175,6 +175,7 @@ bool MidiPlayer::StopStream(bool reopen) {
         std::lock_guard<std::mutex> guard(stateMutex);
         stream = nullptr;
     }
+    FreeBufferBlocks();
     if (!reopen) {
         return true;
     }
@@ -224,6 +225,12 @@ void MidiPlayer::ReleaseBuffers() {
         }
         headersPrepared = false;
     }
+}
+
+void MidiPlayer::FreeBufferBlocks() {
+    // Only once the stream is closed: a stop that timed out may leave notifications queued,
+    // and a position report reads its event from a block.
+    std::lock_guard<std::mutex> guard(stateMutex);
     for (StreamBuffer& buffer : buffers) {
         std::free(buffer.header.lpData);
         buffer.header.lpData = nullptr;

@@ -23,6 +23,7 @@ MidiPlayer::~MidiPlayer() {
         std::lock_guard<std::mutex> guard(stateMutex);
         stream = nullptr;
     }
+    FreeBufferBlocks();
     ReleaseEventData(currentEvent);
 }
 

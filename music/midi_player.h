@@ -130,8 +130,10 @@ class MidiPlayer {
   protected:
     // Opens the stream if it is closed, sets its time division and queues two filled buffers.
     bool OpenStream();
-    // Unprepares both headers and frees their data blocks.
+    // Unprepares both headers; their data blocks stay until FreeBufferBlocks.
     void ReleaseBuffers();
+    // Frees the buffers' data blocks, once the stream is closed.
+    void FreeBufferBlocks();
     // The stream's notification callback; `instance` is the player.
     static void StreamCallback(MidiStreamOut* handle, uint32_t message, uintptr_t instance,
                                uintptr_t param1, uintptr_t param2);

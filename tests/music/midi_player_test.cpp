@@ -2,6 +2,7 @@
 // a song, play while playing, volume tracking, failing streams, and clean stops.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <fstream>
 #include <iterator>
@@ -9,6 +10,7 @@
 
 #include "music/virtual_midi_stream.h"
 #include "tests/music/smf_test_support.h"
+#include "tests/music/thread_gate.h"
 
 namespace {
 
@@ -70,8 +72,11 @@ class RecordingWindow : public NotifyWindow {
     bool IsWindow(uintptr_t handle) override { return accept && handle == 0x1234; }
     void PostMessage(uintptr_t handle, uint32_t message, uintptr_t wParam,
                      uintptr_t lParam) override {
-        std::lock_guard<std::mutex> guard(lock);
-        posts.push_back({handle, message, wParam, lParam});
+        {
+            std::lock_guard<std::mutex> guard(lock);
+            posts.push_back({handle, message, wParam, lParam});
+        }
+        gate.Pass();
     }
     std::vector<Post> Posts() {
         std::lock_guard<std::mutex> guard(lock);
@@ -79,6 +84,7 @@ class RecordingWindow : public NotifyWindow {
     }
 
     std::atomic<bool> accept{true};
+    ThreadGate gate; // holds the notification thread in PostMessage while the test wants
 
   private:
     std::mutex lock;
@@ -350,6 +356,40 @@ TEST(PlayerStop, DestructorStopsAndNothingReachesThePlayerAfterwards) {
     stream.Advance(500);
     EXPECT_EQ(stream.Played().size(), played);
     EXPECT_EQ(stream.Calls().size(), calls.size());
+}
+
+TEST(PlayerStop, TimedOutStopKeepsTheBuffersUntilTheQueuedReportsAreIn) {
+    // Three volume changes at one tick: reported one after the other, the first held up in the
+    // window, so the notification thread falls behind and the stop gives up on its buffers.
+    Bytes song = SmfFile({Concat(
+        {SetTempo500000(), {0x00, 0xB0, 0x07, 0x40, 0x00, 0xB1, 0x07, 0x40, 0x00, 0xB2, 0x07,
+                            0x40, 0x83, 0x60, 0x90, 0x3C, 0x40, 0x00, 0xFF, 0x2F, 0x00}})});
+    VirtualMidiStream stream;
+    RecordingWindow window;
+    window.gate.Hold();
+    RecordingPlayer player(&stream);
+    ASSERT_TRUE(player.LoadFromMemory(song.data(), static_cast<uint32_t>(song.size()), &window));
+    ASSERT_TRUE(player.Play(true));
+    std::thread clock([&] { stream.Advance(2); }); // returns once the reports are delivered
+    ASSERT_TRUE(window.gate.AwaitArrival());
+    // The reports still queued read their events from the buffers: the window lets go only
+    // once the player closes the stream, after the stop has timed out.
+    std::thread closer([&] {
+        for (int ms = 0; ms < 60000; ms += 5) {
+            std::vector<std::string> calls = stream.Calls();
+            if (std::find(calls.begin(), calls.end(), "Close") != calls.end()) {
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        window.gate.Release();
+    });
+    EXPECT_TRUE(player.Stop(false));
+    closer.join();
+    clock.join();
+    EXPECT_EQ(player.StopTimeouts(), 1u);
+    EXPECT_EQ(window.Posts().size(), 3u);
+    EXPECT_EQ(player.ChannelVolumes()[2], 50u);
 }
 
 TEST(PlayerStop, StopsAndPlaysAgainstARunningClockStayConsistent) {
