@@ -8,7 +8,6 @@
 namespace {
 
 constexpr uint32_t BufferReturnTimeoutMs = 2000;
-constexpr int BufferCount = 2;
 
 } // namespace
 
@@ -20,7 +19,7 @@ bool MidiPlayer::LoadFromMemory(const uint8_t* data, uint32_t size, NotifyWindow
             return false;
         }
         notifyWindow = window;
-        channelVolumes.assign(16, 100);
+        channelVolumes.assign(MidiChannelCount, 100);
     }
     return OpenStream();
 }
@@ -37,7 +36,7 @@ bool MidiPlayer::OpenStream() {
         }
         stream = device;
     }
-    buffers.resize(BufferCount, StreamBuffer{});
+    buffers.resize(StreamBufferCount, StreamBuffer{});
     if (uint32_t error = stream->SetTimeDivision(division); error != MMSYSERR_NOERROR) {
         OnError(error);
         return false;
@@ -46,7 +45,7 @@ bool MidiPlayer::OpenStream() {
     currentBuffer = 0;
     bool first = true;
     bool ended = false;
-    while (currentBuffer < BufferCount) {
+    while (currentBuffer < StreamBufferCount) {
         StreamBuffer& buffer = buffers[currentBuffer];
         std::free(buffer.header.lpData);
         // A fresh header: the stream keeps its own marks in dwFlags.

@@ -68,7 +68,7 @@ void MidiPlayer::OnBufferDone(MidiHeader*) {
     }
     ++returnedCount;
     if (stopState == StopAtEnd) {
-        if (returnedCount < 2) {
+        if (returnedCount < int32_t{StreamBufferCount}) {
             return;
         }
         stopState = StopDone;
@@ -77,7 +77,7 @@ void MidiPlayer::OnBufferDone(MidiHeader*) {
         return;
     }
     if (stopState == StopPending) {
-        if (returnedCount >= 2) {
+        if (returnedCount >= int32_t{StreamBufferCount}) {
             stopState = StopDone;
             bufferReturnEvent.Set();
         }
@@ -103,7 +103,7 @@ void MidiPlayer::OnBufferDone(MidiHeader*) {
         OnError(error);
         return;
     }
-    currentBuffer = (currentBuffer + 1) % 2;
+    currentBuffer = (currentBuffer + 1) % StreamBufferCount;
     --returnedCount;
 }
 

@@ -19,6 +19,9 @@ inline constexpr uint32_t StopPending = 100; // a stop waits for the buffers to 
 inline constexpr uint32_t StopDone = 200;    // both buffers are back
 inline constexpr uint32_t StopAtEnd = 300;   // a song without loop ended; buffers coming back
 
+// MIDI channels, each with its volume in ChannelVolumes.
+inline constexpr uint32_t MidiChannelCount = 16;
+
 // The message a notification window gets for each volume change: wParam the player,
 // lParam (volume percent << 16) | channel.
 inline constexpr uint32_t ChannelVolumeMessage = 0x417; // WM_USER + 0x17

@@ -20,6 +20,9 @@ inline constexpr int32_t MetaSkipped = -105;   // WriteEvent: a meta event was d
 // Bytes of events a buffer holds (85 events of 12 bytes fit).
 inline constexpr uint32_t StreamBufferBytes = 1024;
 
+// Buffers the player keeps with the stream: one plays while the other waits queued.
+inline constexpr uint32_t StreamBufferCount = 2;
+
 // The stream header followed by the fill's own bookkeeping. Events go to
 // header.lpData + fillOffset + used.
 struct StreamBuffer {
