@@ -10,20 +10,15 @@ MidiPlayer::~MidiPlayer() {
     Stop(false);
     // A stop that failed leaves the stream open; it must not keep our buffers or reach this
     // player with a notification after it is gone.
-    MidiStreamOut* stillOpen = nullptr;
+    std::lock_guard<std::mutex> control(controlMutex);
     {
         std::lock_guard<std::mutex> guard(stateMutex);
         playing = false;
-        stillOpen = stream;
     }
-    if (stillOpen != nullptr) {
-        stillOpen->Reset();
-        ReleaseBuffers();
-        stillOpen->Close();
-        std::lock_guard<std::mutex> guard(stateMutex);
-        stream = nullptr;
+    if (stream != nullptr) {
+        stream->Reset();
     }
-    FreeBufferBlocks();
+    CloseStream();
     ReleaseEventData(currentEvent);
 }
 
@@ -61,59 +56,84 @@ void MidiPlayer::StreamCallback(MidiStreamOut*, uint32_t message, uintptr_t inst
 }
 
 void MidiPlayer::OnBufferDone(MidiHeader*) {
-    // Buffers come back in the order they were queued: the one back is the current buffer.
-    std::unique_lock<std::mutex> guard(stateMutex);
+    switch (CountReturnedBuffer()) {
+    case ReturnStep::Keep:
+        break;
+    case ReturnStep::Requeue:
+        RequeueCurrentBuffer();
+        break;
+    case ReturnStep::WakeStop:
+        bufferReturnEvent.Set();
+        break;
+    case ReturnStep::EndSong:
+        StopAtEndOfSong();
+        break;
+    }
+}
+
+// Counts the buffer back and decides what follows. Buffers come back in the order they were
+// queued: the one back is the current buffer.
+MidiPlayer::ReturnStep MidiPlayer::CountReturnedBuffer() {
+    std::lock_guard<std::mutex> guard(stateMutex);
     if (stopState == StopDone) {
-        return;
+        return ReturnStep::Keep;
     }
     ++returnedCount;
-    if (stopState == StopAtEnd) {
+    if (stopState == StopPending || stopState == StopAtEnd) {
         if (returnedCount < int32_t{StreamBufferCount}) {
-            return;
+            return ReturnStep::Keep;
         }
+        ReturnStep step = stopState == StopAtEnd ? ReturnStep::EndSong : ReturnStep::WakeStop;
         stopState = StopDone;
-        guard.unlock();
-        StopAtEndOfSong();
-        return;
+        return step;
     }
-    if (stopState == StopPending) {
-        if (returnedCount >= int32_t{StreamBufferCount}) {
-            stopState = StopDone;
-            bufferReturnEvent.Set();
-        }
-        return;
-    }
-    // A stop clears `playing` before it resets the stream; checked under the lock, no buffer
-    // is queued after that reset.
     if (!playing || stream == nullptr) {
-        return;
+        return ReturnStep::Keep; // not started, or a stop is coming: the buffer stays out
     }
+    return RefillCurrentBufferLocked();
+}
+
+MidiPlayer::ReturnStep MidiPlayer::RefillCurrentBufferLocked() {
     StreamBuffer& buffer = buffers[currentBuffer];
     ResetForFill(buffer);
     int32_t result = FillBuffer(false, buffer);
     if (result == SongEnded) {
         stopState = StopAtEnd;
-        return;
+        return ReturnStep::Keep;
     }
     if (result != 0) {
-        return; // the song cannot be read on: the music falls silent
+        return ReturnStep::Keep; // the song cannot be read on: the music falls silent
     }
     buffer.header.dwBytesRecorded = buffer.used;
-    if (uint32_t error = stream->Out(&buffer.header); error != MMSYSERR_NOERROR) {
-        OnError(error);
-        return;
+    requeueing = true;
+    return ReturnStep::Requeue;
+}
+
+// The act and the commit of a refill. A failed Out leaves the buffer out and the current
+// buffer where it is, so the next return refills and queues that one again.
+void MidiPlayer::RequeueCurrentBuffer() {
+    uint32_t error = stream->Out(&buffers[currentBuffer].header);
+    {
+        std::lock_guard<std::mutex> guard(stateMutex);
+        requeueing = false;
+        if (error == MMSYSERR_NOERROR) {
+            currentBuffer = (currentBuffer + 1) % StreamBufferCount;
+            --returnedCount;
+        }
     }
-    currentBuffer = (currentBuffer + 1) % StreamBufferCount;
-    --returnedCount;
+    requeueSettled.notify_all();
+    if (error != MMSYSERR_NOERROR) {
+        OnError(error);
+    }
 }
 
 void MidiPlayer::StopAtEndOfSong() {
     // Runs on the notification thread with both buffers back, so the stop has nothing to wait
-    // for. If a stop of the caller's thread is under way, it takes over: it only needs to hear
-    // that the buffers are back.
-    if (stopMutex.try_lock()) {
+    // for. If a control operation of the caller's thread is under way, it takes over: it only
+    // needs to hear that the buffers are back.
+    std::unique_lock<std::mutex> control(controlMutex, std::try_to_lock);
+    if (control.owns_lock()) {
         StopStream(true);
-        stopMutex.unlock();
     }
     bufferReturnEvent.Set();
 }

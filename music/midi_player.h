@@ -4,6 +4,7 @@
 // midi_playback.cpp).
 #pragma once
 
+#include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <vector>
@@ -132,11 +133,8 @@ class MidiPlayer {
 
   protected:
     // Opens the stream if it is closed, sets its time division and queues two filled buffers.
+    // Called by the control holder (see below).
     bool OpenStream();
-    // Unprepares both headers; their data blocks stay until FreeBufferBlocks.
-    void ReleaseBuffers();
-    // Frees the buffers' data blocks, once the stream is closed.
-    void FreeBufferBlocks();
     // The stream's notification callback; `instance` is the player.
     static void StreamCallback(MidiStreamOut* handle, uint32_t message, uintptr_t instance,
                                uintptr_t param1, uintptr_t param2);
@@ -161,29 +159,65 @@ class MidiPlayer {
     bool insertTempo = false;     // write the current tempo before the next event
     uint32_t heldDataBlocks = 0;  // event data blocks allocated and not yet released
 
-    // Stream state. The notification thread and the caller share these under stateMutex.
+    // Stream state, shared by the caller's thread and the stream's notification thread.
+    //
+    // stateMutex guards these fields and the fill state above. A thread holds it only to decide
+    // what to do and to commit what it did; calls into the stream, OnError and the window run
+    // without it (OnParseError comes from the reader, in the middle of a fill).
+    // controlMutex lets one control operation run at a time: a load, Play, Stop, the destructor,
+    // or the end-of-song stop on the notification thread, which gives way to one under way.
+    // It is taken first, never while stateMutex is held.
+    //
+    // - Only the control holder opens, restarts, halts and closes the stream and allocates or
+    //   frees the buffers' blocks; it changes `stream` and the blocks under stateMutex, so it
+    //   may read them without. `headersPrepared` is the holder's alone.
+    // - `playing` is set before the stream restarts and cleared before it is halted. A buffer
+    //   that comes back is refilled and queued again only while it is set.
+    // - `requeueing`: the notification thread has refilled the current buffer and is queueing
+    //   it. A stop halts the stream only once it is clear, so that every buffer the stream
+    //   holds comes back with the halt; meanwhile `stream` and `currentBuffer` stay.
+    // - `returnedCount` counts the buffers back and not queued again, 0 to StreamBufferCount.
+    //   A stop (StopPending) or a song's end (StopAtEnd) is over when all are back: stopState
+    //   becomes StopDone and bufferReturnEvent wakes the stop. Only the control holder moves
+    //   stopState on from StopDone.
+    // - The blocks are freed only after the stream is closed: the close delivers the
+    //   notifications still queued, and a position report reads its event from a block.
     MidiStreamOut* const device;     // what OpenStream opens
     MidiStreamOut* stream = nullptr; // the open stream, null while closed
     bool playing = false;
     uint32_t stopState = StopNone;
     bool headersPrepared = false;
-    uint32_t currentBuffer = 0;       // the buffer the next MOM_DONE refills
-    int32_t returnedCount = 0;        // buffers back and not queued again
-    AutoResetEvent bufferReturnEvent; // "Wait For Buffer Return": both buffers are back
+    bool requeueing = false;
+    uint32_t currentBuffer = 0;             // the buffer the next MOM_DONE refills
+    int32_t returnedCount = 0;              // buffers back and not queued again
+    AutoResetEvent bufferReturnEvent;       // "Wait For Buffer Return": both buffers are back
+    std::condition_variable requeueSettled; // `requeueing` was cleared
     NotifyWindow* notifyWindow = nullptr;
     std::vector<uint32_t> channelVolumes;
     std::vector<StreamBuffer> buffers;
     uint32_t stopTimeouts = 0; // stops that gave up waiting for their buffers
-
-    // stateMutex guards the fields above against the notification thread; stopMutex lets one
-    // stop (or play, or load) run at a time, the end-of-song stop on the notification thread
-    // included. Order: stopMutex, then stateMutex, then the stream's own lock.
     mutable std::mutex stateMutex;
-    std::mutex stopMutex;
+    std::mutex controlMutex;
 
   private:
+    // What a returned buffer leads to, decided under stateMutex by CountReturnedBuffer.
+    enum class ReturnStep { Keep, Requeue, WakeStop, EndSong };
+
+    bool OpenDevice();
+    bool QueuePrefilledBuffers();
+    bool PrefillBuffer(uint32_t index, bool& songEnded);
+    bool IsPlaying() const;
+    bool BeginPlay(bool loop);
+    void CancelPlay(bool previousLoop);
     bool StopStream(bool reopen);
-    bool AwaitBufferReturn();
+    bool BeginStop();
+    bool HaltStream();
+    void AwaitBufferReturn();
+    void CloseStream();
+    bool ReopenStream();
+    ReturnStep CountReturnedBuffer();
+    ReturnStep RefillCurrentBufferLocked();
+    void RequeueCurrentBuffer();
     void StopAtEndOfSong();
     bool ReadDataBlock(uint32_t track, SmfEvent& event, const char* truncatedMessage);
     uint32_t BytesLeft(const SmfTrack& track) const;

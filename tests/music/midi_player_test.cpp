@@ -392,6 +392,51 @@ TEST(PlayerStop, TimedOutStopKeepsTheBuffersUntilTheQueuedReportsAreIn) {
     EXPECT_EQ(player.ChannelVolumes()[2], 50u);
 }
 
+// A stream whose Out, once armed, holds the calling thread at `gate` first.
+class SlowOutStream : public VirtualMidiStream {
+  public:
+    uint32_t Out(MidiHeader* header) override {
+        if (armed) {
+            gate.Pass();
+        }
+        return VirtualMidiStream::Out(header);
+    }
+
+    std::atomic<bool> armed{false};
+    ThreadGate gate;
+};
+
+TEST(PlayerStop, StopWaitsForARefillOnItsWayIntoTheStream) {
+    Bytes song = ReadSong();
+    SlowOutStream stream;
+    RecordingPlayer player(&stream);
+    ASSERT_TRUE(player.LoadFromMemory(song.data(), static_cast<uint32_t>(song.size()), nullptr));
+    ASSERT_TRUE(player.Play(true));
+    stream.gate.Hold();
+    stream.armed = true;
+    std::thread clock([&] { stream.Advance(500); });
+    ASSERT_TRUE(stream.gate.AwaitArrival()); // the first refill is being queued
+    std::thread stopper([&] { EXPECT_TRUE(player.Stop(false)); });
+    for (int ms = 0; ms < 60000 && player.Playing(); ms += 5) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    // The stop has begun; it must not halt the stream before the refill is in, or that buffer
+    // would never come back.
+    std::vector<std::string> calls = stream.Calls();
+    stream.gate.Release();
+    stopper.join();
+    clock.join();
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "Stop"), 0);
+    calls = stream.Calls();
+    auto halt = std::find(calls.begin(), calls.end(), "Stop");
+    ASSERT_NE(halt, calls.end());
+    EXPECT_EQ(std::count_if(calls.begin(), halt,
+                            [](const std::string& call) { return call.rfind("Out ", 0) == 0; }),
+              3);
+    EXPECT_EQ(player.StopTimeouts(), 0u);
+    EXPECT_TRUE(player.Errors().empty());
+}
+
 TEST(PlayerStop, StopsAndPlaysAgainstARunningClockStayConsistent) {
     Bytes song = ReadSong();
     VirtualMidiStream stream;
