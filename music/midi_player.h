@@ -219,8 +219,12 @@ class MidiPlayer {
     ReturnStep RefillCurrentBufferLocked();
     void RequeueCurrentBuffer();
     void StopAtEndOfSong();
+    bool ReadChannelMessage(uint32_t track, uint8_t first, SmfEvent& event);
+    bool ReadSysEx(uint32_t track, uint8_t status, SmfEvent& event);
+    bool ReadMetaEvent(uint32_t track, SmfEvent& event);
     bool ReadDataBlock(uint32_t track, SmfEvent& event, const char* truncatedMessage);
     uint32_t BytesLeft(const SmfTrack& track) const;
+    int32_t WriteTempo(SmfEvent& event, StreamBuffer& buffer);
     void AppendEvent(StreamBuffer& buffer, uint32_t delta, uint32_t eventWord);
     uint32_t TempoEventWord() const;
 };

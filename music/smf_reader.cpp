@@ -152,59 +152,16 @@ bool MidiPlayer::ReadEvent(uint32_t track, SmfEvent& event) {
     if (!ReadByte(track, b)) {
         return false;
     }
-    if (b < 0x80) {
-        if (t.runningStatus == 0) {
-            OnParseError(track, "Reference to missing running status.");
-            return false;
-        }
-        event.status = t.runningStatus;
-        event.data1 = b;
-        event.length = 2;
-        if (!HasOneDataByte(event.status)) {
-            if (!ReadByte(track, event.data2)) {
-                return false;
-            }
-            event.length = 3;
-        }
-    } else if (b <= 0xEF) {
-        event.status = b;
-        t.runningStatus = b;
-        if (!ReadByte(track, event.data1)) {
-            return false;
-        }
-        event.length = 2;
-        if (!HasOneDataByte(b)) {
-            if (!ReadByte(track, event.data2)) {
-                return false;
-            }
-            event.length = 3;
-        }
+    bool read = false;
+    if (b <= 0xEF) {
+        read = ReadChannelMessage(track, b, event);
     } else if (b == 0xF0 || b == 0xF7) {
-        event.status = b;
-        if (!ReadVarLen(track, event.length)) {
-            OnParseError(track, "SysEx event truncated (length)");
-            return false;
-        }
-        if (!ReadDataBlock(track, event, "SysEx event truncated")) {
-            return false;
-        }
+        read = ReadSysEx(track, b, event);
     } else if (b == 0xFF) {
-        event.status = 0xFF;
-        if (!ReadByte(track, event.data1)) {
-            return false;
-        }
-        if (!ReadVarLen(track, event.length)) {
-            OnParseError(track, "Meta event truncated (length)");
-            return false;
-        }
-        if (event.length != 0 && !ReadDataBlock(track, event, "Meta event truncated")) {
-            return false;
-        }
-        if (event.data1 == MetaEndOfTrack) {
-            t.flags |= TrackEnded;
-        }
-    } else {
-        return false; // 0xF1-0xFE other than 0xF7: not a status a file may hold
+        read = ReadMetaEvent(track, event);
+    } // else 0xF1-0xFE other than 0xF7: not a status a file may hold
+    if (!read) {
+        return false;
     }
 
     event.time = t.nextTime;
@@ -217,6 +174,61 @@ bool MidiPlayer::ReadEvent(uint32_t track, SmfEvent& event) {
         return false;
     }
     t.nextTime += delta;
+    return true;
+}
+
+bool MidiPlayer::ReadChannelMessage(uint32_t track, uint8_t first, SmfEvent& event) {
+    SmfTrack& t = tracks[track];
+    // A data byte where a status is due repeats the track's running status and is itself the
+    // first data byte.
+    bool running = first < 0x80;
+    if (!running) {
+        t.runningStatus = first;
+    } else if (t.runningStatus == 0) {
+        OnParseError(track, "Reference to missing running status.");
+        return false;
+    }
+    event.status = t.runningStatus;
+    if (running) {
+        event.data1 = first;
+    } else if (!ReadByte(track, event.data1)) {
+        return false;
+    }
+    event.length = 2;
+    if (HasOneDataByte(event.status)) {
+        return true;
+    }
+    if (!ReadByte(track, event.data2)) {
+        return false;
+    }
+    event.length = 3;
+    return true;
+}
+
+bool MidiPlayer::ReadSysEx(uint32_t track, uint8_t status, SmfEvent& event) {
+    event.status = status;
+    if (!ReadVarLen(track, event.length)) {
+        OnParseError(track, "SysEx event truncated (length)");
+        return false;
+    }
+    return ReadDataBlock(track, event, "SysEx event truncated");
+}
+
+bool MidiPlayer::ReadMetaEvent(uint32_t track, SmfEvent& event) {
+    event.status = 0xFF;
+    if (!ReadByte(track, event.data1)) {
+        return false;
+    }
+    if (!ReadVarLen(track, event.length)) {
+        OnParseError(track, "Meta event truncated (length)");
+        return false;
+    }
+    if (event.length != 0 && !ReadDataBlock(track, event, "Meta event truncated")) {
+        return false;
+    }
+    if (event.data1 == MetaEndOfTrack) {
+        tracks[track].flags |= TrackEnded;
+    }
     return true;
 }
 

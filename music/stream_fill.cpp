@@ -34,6 +34,11 @@ uint32_t ChannelEventWord(const SmfEvent& event) {
     return word | (isVolume ? MEVT_F_CALLBACK : (MEVT_SHORTMSG << 24));
 }
 
+// No room for one more stream event.
+bool IsFull(const StreamBuffer& buffer) {
+    return buffer.capacity - buffer.used < StreamEventBytes;
+}
+
 void StoreLittleEndian32(uint8_t* p, uint32_t value) {
     p[0] = static_cast<uint8_t>(value);
     p[1] = static_cast<uint8_t>(value >> 8);
@@ -73,7 +78,7 @@ int32_t MidiPlayer::WriteEvent(SmfEvent& event, StreamBuffer& buffer) {
     }
     if (insertTempo) {
         insertTempo = false;
-        if (buffer.capacity - buffer.used < StreamEventBytes) {
+        if (IsFull(buffer)) {
             return BufferFull;
         }
         if (tempo != 0) {
@@ -82,7 +87,7 @@ int32_t MidiPlayer::WriteEvent(SmfEvent& event, StreamBuffer& buffer) {
     }
 
     if (IsChannelMessage(event.status)) {
-        if (buffer.capacity - buffer.used < StreamEventBytes) {
+        if (IsFull(buffer)) {
             return BufferFull;
         }
         AppendEvent(buffer, event.time - lastWrittenTime, ChannelEventWord(event));
@@ -99,7 +104,11 @@ int32_t MidiPlayer::WriteEvent(SmfEvent& event, StreamBuffer& buffer) {
         ReleaseEventData(event);
         return MetaSkipped;
     }
-    if (buffer.capacity - buffer.used < StreamEventBytes) {
+    return WriteTempo(event, buffer);
+}
+
+int32_t MidiPlayer::WriteTempo(SmfEvent& event, StreamBuffer& buffer) {
+    if (IsFull(buffer)) {
         return BufferFull; // keeps its data block for the next buffer
     }
     tempo = TempoValue(event);
