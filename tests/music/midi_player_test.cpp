@@ -4,8 +4,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <fstream>
-#include <iterator>
 #include <thread>
 
 #include "music/virtual_midi_stream.h"
@@ -13,8 +11,6 @@
 #include "tests/music/thread_gate.h"
 
 namespace {
-
-constexpr uint32_t TempoWord500000 = 0x0107A120;
 
 // A player that records its hooks (from any thread) and shows its stream state.
 class RecordingPlayer : public MidiPlayer {
@@ -91,23 +87,6 @@ class RecordingWindow : public NotifyWindow {
     std::vector<Post> posts;
 };
 
-Bytes ReadSong() {
-    std::ifstream in(KF_SONG_PATH, std::ios::binary);
-    return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-Bytes SetTempo500000() {
-    return {0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20};
-}
-
-// Tempo 500000 (a tick is 1041.7 us); a note on at 240 (250 ms), off at 480 (500 ms), and
-// End of Track at 1920 (2 s).
-Bytes ShortSong() {
-    return SmfFile({Concat({SetTempo500000(), {0x8F, 0x00, 0xFF, 0x2F, 0x00}}),
-                    {0x81, 0x70, 0x90, 0x3C, 0x40, 0x81, 0x70, 0x80, 0x3C, 0x00, 0x8B, 0x20, 0xFF,
-                     0x2F, 0x00}});
-}
-
 std::vector<uint64_t> NoteOnTimesMs(VirtualMidiStream& stream) {
     std::vector<uint64_t> times;
     for (const auto& event : stream.Played()) {
@@ -123,11 +102,31 @@ std::vector<std::string> CallsFrom(VirtualMidiStream& stream, size_t from) {
     return std::vector<std::string>(calls.begin() + static_cast<long>(from), calls.end());
 }
 
-TEST(PlayerLoad, QueuesTwoBuffersPausedUntilPlay) {
-    Bytes song = ReadSong();
+// A recording player on a virtual stream, with a window to report to.
+class PlayerOnStream : public ::testing::Test {
+  protected:
+    // Loads `file`, kept for the player's whole life, as LoadFromMemory does.
+    bool Load(Bytes file, NotifyWindow* notify = nullptr) {
+        files.push_back(std::move(file));
+        const Bytes& kept = files.back();
+        return player.LoadFromMemory(kept.data(), static_cast<uint32_t>(kept.size()), notify);
+    }
+
+    // Declared before the player, which goes first and stops the stream on its way.
+    std::vector<Bytes> files;
     VirtualMidiStream stream;
-    RecordingPlayer player(&stream);
-    ASSERT_TRUE(player.LoadFromMemory(song.data(), static_cast<uint32_t>(song.size()), nullptr));
+    RecordingWindow window;
+    RecordingPlayer player{&stream};
+};
+
+using PlayerLoad = PlayerOnStream;
+using PlayerPlay = PlayerOnStream;
+using PlayerVolumes = PlayerOnStream;
+using PlayerFailures = PlayerOnStream;
+using PlayerStop = PlayerOnStream;
+
+TEST_F(PlayerLoad, QueuesTwoBuffersPausedUntilPlay) {
+    ASSERT_TRUE(Load(ReadSong()));
     std::vector<std::string> calls = stream.Calls();
     ASSERT_EQ(calls.size(), 6u);
     EXPECT_EQ(calls[0], "Open");
@@ -142,13 +141,11 @@ TEST(PlayerLoad, QueuesTwoBuffersPausedUntilPlay) {
     EXPECT_EQ(player.ChannelVolumes(), std::vector<uint32_t>(16, 100));
 
     // A second load fails and changes nothing.
-    EXPECT_FALSE(player.LoadFromMemory(song.data(), static_cast<uint32_t>(song.size()), nullptr));
+    EXPECT_FALSE(Load(ReadSong()));
     EXPECT_EQ(stream.Calls().size(), 6u);
 }
 
-TEST(PlayerLoad, EmbeddedSongIsFoundByItsNumber) {
-    VirtualMidiStream stream;
-    RecordingPlayer player(&stream);
+TEST_F(PlayerLoad, EmbeddedSongIsFoundByItsNumber) {
     EXPECT_TRUE(player.LoadFromResource(114, nullptr));
     EXPECT_EQ(stream.Calls()[1], "SetTimeDivision 480");
 
@@ -159,11 +156,8 @@ TEST(PlayerLoad, EmbeddedSongIsFoundByItsNumber) {
     EXPECT_TRUE(byName.LoadFromResourceName("#114", nullptr));
 }
 
-TEST(PlayerPlay, FirstPlayInsertsTheTempoIntoTheFirstRefill) {
-    Bytes song = ReadSong();
-    VirtualMidiStream stream;
-    RecordingPlayer player(&stream);
-    ASSERT_TRUE(player.LoadFromMemory(song.data(), static_cast<uint32_t>(song.size()), nullptr));
+TEST_F(PlayerPlay, FirstPlayInsertsTheTempoIntoTheFirstRefill) {
+    ASSERT_TRUE(Load(ReadSong()));
     ASSERT_TRUE(player.Play(true));
     for (int ms = 0; ms < 2000 && stream.QueuedBuffers().size() < 3; ms += 10) {
         stream.Advance(10);
@@ -175,11 +169,8 @@ TEST(PlayerPlay, FirstPlayInsertsTheTempoIntoTheFirstRefill) {
     EXPECT_FALSE(stream.Played().empty());
 }
 
-TEST(PlayerPlay, LoopStartsAgainRightAfterTheLastWrittenEvent) {
-    Bytes song = ShortSong();
-    VirtualMidiStream stream;
-    RecordingPlayer player(&stream);
-    ASSERT_TRUE(player.LoadFromMemory(song.data(), static_cast<uint32_t>(song.size()), nullptr));
+TEST_F(PlayerPlay, LoopStartsAgainRightAfterTheLastWrittenEvent) {
+    ASSERT_TRUE(Load(ShortSong()));
     // The song ends within the first buffer: the second is queued empty.
     EXPECT_EQ(stream.Calls()[5], "Out 0");
     ASSERT_TRUE(player.Play(true));
@@ -190,11 +181,8 @@ TEST(PlayerPlay, LoopStartsAgainRightAfterTheLastWrittenEvent) {
     EXPECT_TRUE(player.Playing());
 }
 
-TEST(PlayerPlay, WithoutLoopTheSongEndsStoppedRewoundAndPlaysAgainFromTheStart) {
-    Bytes song = ShortSong();
-    VirtualMidiStream stream;
-    RecordingPlayer player(&stream);
-    ASSERT_TRUE(player.LoadFromMemory(song.data(), static_cast<uint32_t>(song.size()), nullptr));
+TEST_F(PlayerPlay, WithoutLoopTheSongEndsStoppedRewoundAndPlaysAgainFromTheStart) {
+    ASSERT_TRUE(Load(ShortSong()));
     ASSERT_TRUE(player.Play(false));
     size_t before = stream.Calls().size();
     stream.Advance(1000);
@@ -217,11 +205,8 @@ TEST(PlayerPlay, WithoutLoopTheSongEndsStoppedRewoundAndPlaysAgainFromTheStart) 
     EXPECT_EQ(times[1], 2000u + 250u);
 }
 
-TEST(PlayerPlay, PlayWhilePlayingReopensAndGoesOnWhereTheTracksStand) {
-    Bytes song = ReadSong();
-    VirtualMidiStream stream;
-    RecordingPlayer player(&stream);
-    ASSERT_TRUE(player.LoadFromMemory(song.data(), static_cast<uint32_t>(song.size()), nullptr));
+TEST_F(PlayerPlay, PlayWhilePlayingReopensAndGoesOnWhereTheTracksStand) {
+    ASSERT_TRUE(Load(ReadSong()));
     ASSERT_TRUE(player.Play(true));
     stream.Advance(3000);
     size_t buffersBefore = stream.QueuedBuffers().size();
@@ -248,17 +233,13 @@ TEST(PlayerPlay, PlayWhilePlayingReopensAndGoesOnWhereTheTracksStand) {
 
 // Volume changes on channels 9, 0 and 1, 5 ms apart.
 Bytes VolumeSong() {
-    return SmfFile(
-        {Concat({SetTempo500000(), {0x00, 0xB9, 0x07, 0x7F, 0x05, 0xB0, 0x07, 0x40, 0x05, 0xB1,
+    return SmfFile({Concat(
+        {SetTempoEvent(0, 500000), {0x00, 0xB9, 0x07, 0x7F, 0x05, 0xB0, 0x07, 0x40, 0x05, 0xB1,
                                     0x07, 0x01, 0x05, 0xB2, 0x0A, 0x00, 0x00, 0xFF, 0x2F, 0x00}})});
 }
 
-TEST(PlayerVolumes, ControlChange7SetsTheChannelVolumeAndIsPosted) {
-    Bytes song = VolumeSong();
-    VirtualMidiStream stream;
-    RecordingWindow window;
-    RecordingPlayer player(&stream);
-    ASSERT_TRUE(player.LoadFromMemory(song.data(), static_cast<uint32_t>(song.size()), &window));
+TEST_F(PlayerVolumes, ControlChange7SetsTheChannelVolumeAndIsPosted) {
+    ASSERT_TRUE(Load(VolumeSong(), &window));
     ASSERT_TRUE(player.Play(false));
     stream.Advance(100);
     std::vector<uint32_t> volumes = player.ChannelVolumes();
@@ -275,43 +256,33 @@ TEST(PlayerVolumes, ControlChange7SetsTheChannelVolumeAndIsPosted) {
     EXPECT_EQ(posts[1].lParam, 0x00320000u);
 }
 
-TEST(PlayerVolumes, RejectedWindowOnlyChangesTheTable) {
-    Bytes song = VolumeSong();
-    VirtualMidiStream stream;
-    RecordingWindow window;
+TEST_F(PlayerVolumes, RejectedWindowOnlyChangesTheTable) {
     window.accept = false;
-    RecordingPlayer player(&stream);
-    ASSERT_TRUE(player.LoadFromMemory(song.data(), static_cast<uint32_t>(song.size()), &window));
+    ASSERT_TRUE(Load(VolumeSong(), &window));
     ASSERT_TRUE(player.Play(false));
     stream.Advance(100);
     EXPECT_EQ(player.ChannelVolumes()[0], 50u);
     EXPECT_TRUE(window.Posts().empty());
 }
 
-TEST(PlayerFailures, StopWithoutAStreamFails) {
-    RecordingPlayer player(nullptr);
-    EXPECT_FALSE(player.Stop(false));
-    EXPECT_EQ(player.Errors(), std::vector<uint32_t>{MMSYSERR_INVALHANDLE});
+TEST_F(PlayerFailures, StopWithoutAStreamFails) {
+    RecordingPlayer noStream(nullptr);
+    EXPECT_FALSE(noStream.Stop(false));
+    EXPECT_EQ(noStream.Errors(), std::vector<uint32_t>{MMSYSERR_INVALHANDLE});
 }
 
-TEST(PlayerFailures, StreamThatCannotOpenLeavesTheSongLoadedAndSilent) {
-    Bytes song = ReadSong();
-    VirtualMidiStream stream;
+TEST_F(PlayerFailures, StreamThatCannotOpenLeavesTheSongLoadedAndSilent) {
     stream.FailNext("Open", MMSYSERR_NODRIVER);
-    RecordingPlayer player(&stream);
-    EXPECT_FALSE(player.LoadFromMemory(song.data(), static_cast<uint32_t>(song.size()), nullptr));
-    EXPECT_FALSE(player.LoadFromMemory(song.data(), static_cast<uint32_t>(song.size()), nullptr));
+    EXPECT_FALSE(Load(ReadSong()));
+    EXPECT_FALSE(Load(ReadSong()));
     EXPECT_FALSE(player.Play(true));
     std::vector<uint32_t> expected = {MMSYSERR_NODRIVER, MMSYSERR_INVALHANDLE};
     EXPECT_EQ(player.Errors(), expected);
     EXPECT_FALSE(player.Playing());
 }
 
-TEST(PlayerFailures, RefusedRequeueLeavesOneBufferGoing) {
-    Bytes song = ReadSong();
-    VirtualMidiStream stream;
-    RecordingPlayer player(&stream);
-    ASSERT_TRUE(player.LoadFromMemory(song.data(), static_cast<uint32_t>(song.size()), nullptr));
+TEST_F(PlayerFailures, RefusedRequeueLeavesOneBufferGoing) {
+    ASSERT_TRUE(Load(ReadSong()));
     ASSERT_TRUE(player.Play(true));
     stream.FailNext("Out", MMSYSERR_NOMEM);
     stream.Advance(500);
@@ -323,11 +294,8 @@ TEST(PlayerFailures, RefusedRequeueLeavesOneBufferGoing) {
     EXPECT_EQ(player.StopTimeouts(), 0u);
 }
 
-TEST(PlayerStop, StopClosesAndReopenPrefillsAgain) {
-    Bytes song = ReadSong();
-    VirtualMidiStream stream;
-    RecordingPlayer player(&stream);
-    ASSERT_TRUE(player.LoadFromMemory(song.data(), static_cast<uint32_t>(song.size()), nullptr));
+TEST_F(PlayerStop, StopClosesAndReopenPrefillsAgain) {
+    ASSERT_TRUE(Load(ReadSong()));
     ASSERT_TRUE(player.Play(true));
     stream.Advance(700);
     ASSERT_TRUE(player.Stop(true));
@@ -340,14 +308,12 @@ TEST(PlayerStop, StopClosesAndReopenPrefillsAgain) {
     EXPECT_EQ(player.closes, 2);
 }
 
-TEST(PlayerStop, DestructorStopsAndNothingReachesThePlayerAfterwards) {
+TEST_F(PlayerStop, DestructorStopsAndNothingReachesThePlayerAfterwards) {
     Bytes song = ReadSong();
-    VirtualMidiStream stream;
     {
-        MidiPlayer player(&stream);
-        ASSERT_TRUE(
-            player.LoadFromMemory(song.data(), static_cast<uint32_t>(song.size()), nullptr));
-        ASSERT_TRUE(player.Play(true));
+        MidiPlayer plain(&stream);
+        ASSERT_TRUE(plain.LoadFromMemory(song.data(), static_cast<uint32_t>(song.size()), nullptr));
+        ASSERT_TRUE(plain.Play(true));
         stream.Advance(300);
     }
     std::vector<std::string> calls = stream.Calls();
@@ -358,17 +324,15 @@ TEST(PlayerStop, DestructorStopsAndNothingReachesThePlayerAfterwards) {
     EXPECT_EQ(stream.Calls().size(), calls.size());
 }
 
-TEST(PlayerStop, TimedOutStopKeepsTheBuffersUntilTheQueuedReportsAreIn) {
+TEST_F(PlayerStop, TimedOutStopKeepsTheBuffersUntilTheQueuedReportsAreIn) {
     // Three volume changes at one tick: reported one after the other, the first held up in the
     // window, so the notification thread falls behind and the stop gives up on its buffers.
-    Bytes song = SmfFile({Concat(
-        {SetTempo500000(), {0x00, 0xB0, 0x07, 0x40, 0x00, 0xB1, 0x07, 0x40, 0x00, 0xB2, 0x07,
-                            0x40, 0x83, 0x60, 0x90, 0x3C, 0x40, 0x00, 0xFF, 0x2F, 0x00}})});
-    VirtualMidiStream stream;
-    RecordingWindow window;
+    ASSERT_TRUE(
+        Load(SmfFile({Concat({SetTempoEvent(0, 500000),
+                              {0x00, 0xB0, 0x07, 0x40, 0x00, 0xB1, 0x07, 0x40, 0x00, 0xB2, 0x07,
+                               0x40, 0x83, 0x60, 0x90, 0x3C, 0x40, 0x00, 0xFF, 0x2F, 0x00}})}),
+             &window));
     window.gate.Hold();
-    RecordingPlayer player(&stream);
-    ASSERT_TRUE(player.LoadFromMemory(song.data(), static_cast<uint32_t>(song.size()), &window));
     ASSERT_TRUE(player.Play(true));
     std::thread clock([&] { stream.Advance(2); }); // returns once the reports are delivered
     ASSERT_TRUE(window.gate.AwaitArrival());
@@ -406,42 +370,40 @@ class SlowOutStream : public VirtualMidiStream {
     ThreadGate gate;
 };
 
-TEST(PlayerStop, StopWaitsForARefillOnItsWayIntoTheStream) {
+TEST_F(PlayerStop, StopWaitsForARefillOnItsWayIntoTheStream) {
     Bytes song = ReadSong();
-    SlowOutStream stream;
-    RecordingPlayer player(&stream);
-    ASSERT_TRUE(player.LoadFromMemory(song.data(), static_cast<uint32_t>(song.size()), nullptr));
-    ASSERT_TRUE(player.Play(true));
-    stream.gate.Hold();
-    stream.armed = true;
-    std::thread clock([&] { stream.Advance(500); });
-    ASSERT_TRUE(stream.gate.AwaitArrival()); // the first refill is being queued
-    std::thread stopper([&] { EXPECT_TRUE(player.Stop(false)); });
-    for (int ms = 0; ms < 60000 && player.Playing(); ms += 5) {
+    SlowOutStream slow;
+    RecordingPlayer slowPlayer(&slow);
+    ASSERT_TRUE(
+        slowPlayer.LoadFromMemory(song.data(), static_cast<uint32_t>(song.size()), nullptr));
+    ASSERT_TRUE(slowPlayer.Play(true));
+    slow.gate.Hold();
+    slow.armed = true;
+    std::thread clock([&] { slow.Advance(500); });
+    ASSERT_TRUE(slow.gate.AwaitArrival()); // the first refill is being queued
+    std::thread stopper([&] { EXPECT_TRUE(slowPlayer.Stop(false)); });
+    for (int ms = 0; ms < 60000 && slowPlayer.Playing(); ms += 5) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     // The stop has begun; it must not halt the stream before the refill is in, or that buffer
     // would never come back.
-    std::vector<std::string> calls = stream.Calls();
-    stream.gate.Release();
+    std::vector<std::string> calls = slow.Calls();
+    slow.gate.Release();
     stopper.join();
     clock.join();
     EXPECT_EQ(std::count(calls.begin(), calls.end(), "Stop"), 0);
-    calls = stream.Calls();
+    calls = slow.Calls();
     auto halt = std::find(calls.begin(), calls.end(), "Stop");
     ASSERT_NE(halt, calls.end());
     EXPECT_EQ(std::count_if(calls.begin(), halt,
                             [](const std::string& call) { return call.rfind("Out ", 0) == 0; }),
               3);
-    EXPECT_EQ(player.StopTimeouts(), 0u);
-    EXPECT_TRUE(player.Errors().empty());
+    EXPECT_EQ(slowPlayer.StopTimeouts(), 0u);
+    EXPECT_TRUE(slowPlayer.Errors().empty());
 }
 
-TEST(PlayerStop, StopsAndPlaysAgainstARunningClockStayConsistent) {
-    Bytes song = ReadSong();
-    VirtualMidiStream stream;
-    RecordingPlayer player(&stream);
-    ASSERT_TRUE(player.LoadFromMemory(song.data(), static_cast<uint32_t>(song.size()), nullptr));
+TEST_F(PlayerStop, StopsAndPlaysAgainstARunningClockStayConsistent) {
+    ASSERT_TRUE(Load(ReadSong()));
     std::atomic<bool> running{true};
     std::thread clock([&] {
         while (running) {

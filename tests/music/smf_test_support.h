@@ -1,9 +1,11 @@
-// Helpers for the music tests: MIDI files built byte by byte, and a player that exposes its
-// state and records the parse errors it reports.
+// Helpers for the music tests: MIDI files built byte by byte or read from disk, and a player
+// that exposes its state and records the parse errors it reports.
 #pragma once
 
 #include <cstdint>
+#include <fstream>
 #include <initializer_list>
+#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
@@ -62,6 +64,41 @@ inline Bytes SmfFile(std::initializer_list<Bytes> trackData, uint16_t division =
     }
     return out;
 }
+
+// A Set Tempo event `delta` ticks after the one before, as it lies in a track.
+inline Bytes SetTempoEvent(uint8_t delta, uint32_t tempo) {
+    return {delta,
+            0xFF,
+            0x51,
+            0x03,
+            static_cast<uint8_t>(tempo >> 16),
+            static_cast<uint8_t>(tempo >> 8),
+            static_cast<uint8_t>(tempo)};
+}
+
+// The stream event word of a Set Tempo of 500000 (120 beats a minute).
+inline constexpr uint32_t TempoWord500000 = 0x0107A120;
+
+// Tempo 500000 (a tick is 1041.7 us); a note on at 240 (250 ms), off at 480 (500 ms), and
+// End of Track at 1920 (2 s) in a second track.
+inline Bytes ShortSong() {
+    return SmfFile({Concat({SetTempoEvent(0, 500000), {0x8F, 0x00, 0xFF, 0x2F, 0x00}}),
+                    {0x81, 0x70, 0x90, 0x3C, 0x40, 0x81, 0x70, 0x80, 0x3C, 0x00, 0x8B, 0x20, 0xFF,
+                     0x2F, 0x00}});
+}
+
+// The bytes of the file at `path`; empty when it cannot be read.
+inline Bytes ReadFileBytes(const char* path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+#ifdef KF_SONG_PATH
+// The game's song as the build embeds it.
+inline Bytes ReadSong() {
+    return ReadFileBytes(KF_SONG_PATH);
+}
+#endif
 
 // The player with its protected state opened up for inspection.
 class TestPlayer : public MidiPlayer {

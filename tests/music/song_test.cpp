@@ -2,19 +2,12 @@
 // and it is what the music asks for (five tracks, GM programs, volume moves, a minute long).
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <set>
 
 #include "tests/music/smf_test_support.h"
 
 namespace {
-
-Bytes ReadSong() {
-    std::ifstream in(KF_SONG_PATH, std::ios::binary);
-    return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
 
 // Fills until the song ends once (EndOfSong); false on any failed fill.
 bool FillOnePass(TestPlayer& player, bool first, std::vector<WrittenEvent>& events) {

@@ -6,22 +6,11 @@
 
 namespace {
 
-constexpr uint32_t TempoWord500000 = 0x0107A120;
 constexpr uint32_t NoteOnWord = 0x00403C90;
-
-Bytes SetTempo(uint8_t delta, uint32_t tempo) {
-    return {delta,
-            0xFF,
-            0x51,
-            0x03,
-            static_cast<uint8_t>(tempo >> 16),
-            static_cast<uint8_t>(tempo >> 8),
-            static_cast<uint8_t>(tempo)};
-}
 
 // A tempo at tick 0, then `count` notes `gap` ticks apart, then End of Track.
 Bytes EvenNotes(uint32_t tempo, int count, uint8_t gap) {
-    Bytes track = SetTempo(0, tempo);
+    Bytes track = SetTempoEvent(0, tempo);
     for (int i = 0; i < count; ++i) {
         Bytes note = {gap, 0x90, 0x3C, 0x40};
         track.insert(track.end(), note.begin(), note.end());
@@ -33,7 +22,7 @@ Bytes EvenNotes(uint32_t tempo, int count, uint8_t gap) {
 
 TEST(FillWords, ChannelTempoAndVolumeEventWords) {
     TestPlayer player;
-    Bytes track = SetTempo(0, 500000);
+    Bytes track = SetTempoEvent(0, 500000);
     Bytes rest = {0x00, 0xB3, 0x07, 0x64, 0x00, 0x90, 0x3C, 0x40, 0x00, 0xC5,
                   0x10, 0x00, 0xB0, 0x0A, 0x40, 0x00, 0xFF, 0x2F, 0x00};
     track.insert(track.end(), rest.begin(), rest.end());
@@ -97,11 +86,11 @@ TEST(FillLimits, EightyFiveEventsFillABufferAndTheNextIsPending) {
 
 // 84 notes at tick 0 after a first tempo, then a second Set Tempo that does not fit.
 Bytes TempoAtTheBufferEnd() {
-    Bytes track = SetTempo(0, 10000);
+    Bytes track = SetTempoEvent(0, 10000);
     for (int i = 0; i < 84; ++i) {
         track.insert(track.end(), {0x00, 0x90, 0x3C, 0x40});
     }
-    Bytes tail = SetTempo(0x10, 500000);
+    Bytes tail = SetTempoEvent(0x10, 500000);
     track.insert(track.end(), tail.begin(), tail.end());
     track.insert(track.end(), {0x00, 0x90, 0x3C, 0x40, 0x00, 0xFF, 0x2F, 0x00});
     return track;
@@ -189,7 +178,7 @@ TEST(FillDropped, SysExAndTextDoNotMoveTheTime) {
 
 TEST(FillDropped, ShortOrZeroTempoIsSkippedLikeAnyMetaEvent) {
     TestPlayer player;
-    Bytes track = SetTempo(0, 500000);
+    Bytes track = SetTempoEvent(0, 500000);
     track.insert(track.end(), {0x00, 0xFF, 0x51, 0x02, 0x07, 0xA1, 0x00, 0xFF, 0x51, 0x03, 0x00,
                                0x00, 0x00, 0x05, 0x90, 0x3C, 0x40, 0x00, 0xFF, 0x2F, 0x00});
     ASSERT_TRUE(player.Load(SmfFile({track})));
@@ -218,13 +207,6 @@ TEST(FillDropped, ShortOrZeroTempoIsSkippedLikeAnyMetaEvent) {
     std::vector<WrittenEvent> inserted = {{0, 0, TempoWord500000}};
     EXPECT_EQ(buffer.Events(), inserted);
     EXPECT_EQ(player.lastWrittenTime, 5u);
-}
-
-// A tempo and a note at 240, its end at 480, and End of Track at 1920 in a second track.
-Bytes ShortSong() {
-    return SmfFile({Concat({SetTempo(0, 500000), {0x8F, 0x00, 0xFF, 0x2F, 0x00}}),
-                    {0x81, 0x70, 0x90, 0x3C, 0x40, 0x81, 0x70, 0x80, 0x3C, 0x00, 0x8B, 0x20, 0xFF,
-                     0x2F, 0x00}});
 }
 
 TEST(FillEnd, LoopRestartsRightAfterTheLastWrittenEvent) {
