@@ -187,6 +187,20 @@ def type_keys(keys):
         press(key, pause=0.05)
 
 
+def hold_until(key, condition, what, timeout=60, poll=0.02):
+    """Holds `key` down until `condition()` holds, however long a slow pass of the game's loop
+    keeps a tick from seeing it (auto-repeat is off, so it stays one press); fails with `what`
+    after `timeout` seconds."""
+    keyboard().send(key, True)
+    try:
+        deadline = time.monotonic() + timeout
+        while not condition():
+            check(time.monotonic() < deadline, f"{what} within {timeout} s of pressing {key}")
+            time.sleep(poll)
+    finally:
+        keyboard().send(key, False)
+
+
 def quit_game(game):
     """"Quit game" from the main menu with its cursor on the first line; the game must end
     cleanly."""

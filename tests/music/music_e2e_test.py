@@ -7,107 +7,34 @@ runs too, without depending on a key press reaching the menu on a busy machine."
 import array
 import math
 import os
-import shutil
-import subprocess
 import sys
-import tempfile
 import time
 
-TITLE = "QUARZMOLCH erlauben sich zu praesentieren: Kesselfass 3D"
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+
+import kf_e2e  # noqa: E402 (found through the path above)
+from kf_e2e import check  # noqa: E402
+
 RATE = 44100
 FRAME_BYTES = 4  # stereo, 16-bit
 WINDOW_S = 0.5
-KEY_HOLD_S = 0.2  # a person's key press; the game reads keys at its next 40 ms tick
 
 
-class Failure(Exception):
-    pass
-
-
-def check(condition, message):
-    if not condition:
-        raise Failure(message)
-
-
-def run(args):
-    return subprocess.run(args, capture_output=True, text=True, timeout=30)
-
-
-class Game:
-    """The game in a scratch folder, its mixed audio going to capture.raw."""
-
-    def __init__(self, binary):
-        self.folder = tempfile.mkdtemp(prefix="kf_music_e2e_")
-        self.capture = os.path.join(self.folder, "capture.raw")
-        env = dict(os.environ, SDL_AUDIODRIVER="disk", SDL_DISKAUDIOFILE=self.capture)
-        env.setdefault("ASAN_OPTIONS", "detect_leaks=0")
-        self.log_path = os.path.join(self.folder, "game.log")
-        with open(self.log_path, "wb") as log:
-            self.process = subprocess.Popen([binary], cwd=self.folder, env=env, stdout=log,
-                                            stderr=subprocess.STDOUT)
-
-    def log(self):
-        with open(self.log_path, "r", errors="replace") as f:
-            return f.read()
-
-    def alive(self):
-        check(self.process.poll() is None, f"the game ended:\n{self.log()}")
-
-    def wait_for_window(self, present=True, timeout=120, poll=0.2):
-        """Waits until the game's window is there (or, with present=False, gone)."""
-        deadline = time.monotonic() + timeout
-        while time.monotonic() < deadline:
-            self.alive()
-            if bool(run(["xdotool", "search", "--name", TITLE]).stdout.split()) == present:
-                return
-            time.sleep(poll)
-        raise Failure(f"the game window was not {'there' if present else 'closed'} "
-                      f"within {timeout} s")
-
-    def seconds_captured(self):
-        try:
-            return os.path.getsize(self.capture) / (FRAME_BYTES * RATE)
-        except OSError:
-            return 0.0
-
-    def wait_for_capture(self, seconds, timeout=120):
-        deadline = time.monotonic() + timeout
-        while self.seconds_captured() < seconds:
-            self.alive()
-            check(time.monotonic() < deadline, f"the capture stopped below {seconds:.1f} s")
-            time.sleep(0.2)
-
-    def wait_for_exit(self, timeout=30):
-        try:
-            return self.process.wait(timeout=timeout)
-        except subprocess.TimeoutExpired:
-            raise Failure(f"the game still runs {timeout} s after it was asked to quit")
-
-    def cleanup(self):
-        if self.process.poll() is None:
-            self.process.kill()
-            self.process.wait()
-        shutil.rmtree(self.folder, ignore_errors=True)
-
-
-def press(key):
-    run(["xdotool", "keydown", key])
-    time.sleep(KEY_HOLD_S)
-    run(["xdotool", "keyup", key])
-    time.sleep(0.15)
-
-
-def hold_until(key, condition, what, timeout=60, poll=0.02):
-    """Holds `key` down until `condition()` holds: a slow pass of the game's loop could
-    otherwise take both the press and the release before a tick looks at the key."""
-    run(["xdotool", "keydown", key])
+def seconds_captured(path):
     try:
-        deadline = time.monotonic() + timeout
-        while not condition():
-            check(time.monotonic() < deadline, f"{what} within {timeout} s of pressing {key}")
-            time.sleep(poll)
-    finally:
-        run(["xdotool", "keyup", key])
+        return os.path.getsize(path) / (FRAME_BYTES * RATE)
+    except OSError:
+        return 0.0
+
+
+def wait_for_capture(game, path, seconds, timeout=120):
+    """Waits until the capture holds `seconds` of sound; the game must run meanwhile."""
+
+    def grown():
+        check(game.process.poll() is None, f"the game ended:\n{game.log()}")
+        return seconds_captured(path) >= seconds
+
+    kf_e2e.wait_until(grown, f"the capture reached {seconds:.1f} s", timeout)
 
 
 def recent_level(path, seconds=0.25):
@@ -139,68 +66,74 @@ def window_levels(path, window_s=WINDOW_S):
     return levels
 
 
+def play_until_quit(game, capture):
+    """Drives the game; returns where the window switch and the effect fell in the capture
+    and how long the game took to end."""
+    game.wait_for_window()
+    wait_for_capture(game, capture, 3.0)
+
+    # F1 closes the window and makes a new one (X may give it the same id); the music must not
+    # notice.
+    kf_e2e.hold_until("F1", lambda: not kf_e2e.visible_windows(kf_e2e.TITLE),
+                      "the window did not close")
+    game.wait_for_window()
+    switched_at = seconds_captured(capture)
+    wait_for_capture(game, capture, switched_at + 3.0)
+
+    for _ in range(3):
+        kf_e2e.press("Down")
+    music_level = recent_level(capture, 2.0)
+    activated_at = seconds_captured(capture)
+    # "Show controls" plays the flush effect (any line would).
+    kf_e2e.hold_until("Return", lambda: recent_level(capture) > 2 * music_level,
+                      "no effect was heard")
+    wait_for_capture(game, capture, activated_at + 6.5)
+
+    asked = time.monotonic()
+    game.process.terminate()
+    game.wait_for_clean_exit()
+    return switched_at, activated_at, time.monotonic() - asked
+
+
+def check_levels(capture, switched_at, activated_at):
+    levels = window_levels(capture)
+    activation = int(activated_at / WINDOW_S)
+    music = sorted(levels[:activation])
+    median = music[len(music) // 2]
+    print(f"music level (RMS, 0.5 s windows before the effect): min {music[0]:.4f}, "
+          f"median {median:.4f}, max {music[-1]:.4f}; window switch at {switched_at:.1f} s")
+    check(median > 0.01, f"no music in the capture (median level {median:.4f})")
+    # The capture starts when the audio device opens; the music follows once the SoundFont is
+    # loaded (about 0.3 s).
+    onset = next((at * 0.05 for at, level in enumerate(window_levels(capture, 0.05))
+                  if level > 0.3 * median), None)
+    check(onset is not None and onset < 1.0, f"no music in the first second (onset {onset})")
+    print(f"music sounds {onset:.2f} s into the capture")
+    for at, level in enumerate(levels[:activation]):
+        if at * WINDOW_S < 1.0:
+            continue
+        check(0.4 * median < level < 2.5 * median,
+              f"music level {level:.4f} at {at * WINDOW_S:.1f} s strays from {median:.4f}")
+    effect = max(levels[activation:activation + 5])
+    print(f"with the effect: {effect:.4f}")
+    check(effect > 2 * median, f"no effect over the music ({effect:.4f} vs {median:.4f})")
+    after = levels[activation + 10:activation + 12]  # the 4.3 s flush is over
+    check(all(level > 0.4 * median for level in after),
+          f"the music does not go on after the effect: {after}")
+
+
 def test(binary):
-    game = Game(binary)
+    game = kf_e2e.Game(binary, env={"SDL_AUDIODRIVER": "disk"})
     try:
-        game.wait_for_window()
-        game.wait_for_capture(3.0)
-
-        # F1 closes the window and makes a new one (X may give it the same id); the music
-        # must not notice.
-        hold_until("F1", lambda: not run(["xdotool", "search", "--name", TITLE]).stdout.split(),
-                   "the window did not close")
-        game.wait_for_window()
-        switched_at = game.seconds_captured()
-        game.wait_for_capture(switched_at + 3.0)
-
-        for _ in range(3):
-            press("Down")
-        music_level = recent_level(game.capture, 2.0)
-        activated_at = game.seconds_captured()
-        # "Show controls" plays the flush effect (any line would).
-        hold_until("Return", lambda: recent_level(game.capture) > 2 * music_level,
-                   "no effect was heard")
-        game.wait_for_capture(activated_at + 6.5)
-
-        asked = time.monotonic()
-        game.process.terminate()
-        status = game.wait_for_exit()
-        exit_s = time.monotonic() - asked
-        check(status == 0, f"exit code {status}:\n{game.log()}")
-
-        levels = window_levels(game.capture)
-        activation = int(activated_at / WINDOW_S)
-        music = sorted(levels[:activation])
-        median = music[len(music) // 2]
-        print(f"music level (RMS, 0.5 s windows before the effect): min {music[0]:.4f}, "
-              f"median {median:.4f}, max {music[-1]:.4f}; window switch at {switched_at:.1f} s")
-        check(median > 0.01, f"no music in the capture (median level {median:.4f})")
-        # The capture starts when the audio device opens; the music follows once the
-        # SoundFont is loaded (about 0.3 s).
-        onset = next((at * 0.05 for at, level in enumerate(window_levels(game.capture, 0.05))
-                      if level > 0.3 * median), None)
-        print(f"music sounds {onset:.2f} s into the capture")
-        check(onset is not None and onset < 1.0, f"no music in the first second (onset {onset})")
-        for at, level in enumerate(levels[:activation]):
-            if at * WINDOW_S < 1.0:
-                continue
-            check(0.4 * median < level < 2.5 * median,
-                  f"music level {level:.4f} at {at * WINDOW_S:.1f} s strays from {median:.4f}")
-        effect = max(levels[activation:activation + 5])
-        print(f"with the effect: {effect:.4f}")
-        check(effect > 2 * median, f"no effect over the music ({effect:.4f} vs {median:.4f})")
-        after = levels[activation + 10:activation + 12]  # the 4.3 s flush is over
-        check(all(level > 0.4 * median for level in after),
-              f"the music does not go on after the effect: {after}")
+        capture = game.path("capture.raw")
+        game.env["SDL_DISKAUDIOFILE"] = capture
+        game.start()
+        switched_at, activated_at, exit_s = play_until_quit(game, capture)
+        check_levels(capture, switched_at, activated_at)
         print(f"the game ended {exit_s:.2f} s after it was asked to quit")
     finally:
         game.cleanup()
 
 
 if __name__ == "__main__":
-    try:
-        test(sys.argv[1])
-    except Failure as failure:
-        print(f"FAIL: {failure}")
-        sys.exit(1)
-    print("PASS")
+    kf_e2e.main(test)
