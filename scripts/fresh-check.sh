@@ -142,6 +142,7 @@ run_developer_steps() {
     # The README: where make itself is missing, the install script brings it.
     step "sh scripts/install-deps.sh (make is not on a minimal root)" \
         in_root "$dev_root" sh -c 'cd /root/kesselfass3d && sh scripts/install-deps.sh'
+    developer_root_ready=1
     step "make test" in_root "$dev_root" sh -c 'cd /root/kesselfass3d && make test'
     step "make build (what make play builds)" \
         in_root "$dev_root" sh -c 'cd /root/kesselfass3d && make build'
@@ -153,11 +154,12 @@ run_developer_steps() {
 
 # --- the player's machine: only the package -------------------------------------------------
 player_root="$work/root-player"
+developer_root_ready=0
 run_package_steps() {
-    if [ ! -d "$dev_root/root/kesselfass3d" ]; then
+    if [ "$developer_root_ready" -eq 0 ]; then
         step "fresh root for the developer" fresh_root "$dev_root"
         step "clean clone of HEAD" clone_head "$dev_root"
-        step "sh scripts/install-deps.sh" \
+        step "sh scripts/install-deps.sh (make is not on a minimal root)" \
             in_root "$dev_root" sh -c 'cd /root/kesselfass3d && sh scripts/install-deps.sh'
     fi
     step "make package" in_root "$dev_root" sh -c 'cd /root/kesselfass3d && make package'
