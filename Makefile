@@ -5,9 +5,12 @@
 #   make soak    the long soak run under the sanitizers
 #   make package the Debian package for players, in build/package/
 #   make fresh-check  the README's commands on a new minimal Debian root (slow; needs root)
+#   make windows the Windows game and tools, cross-built into build/windows/
+#   make package-windows  kesselfass3d-<version>-windows-x64.zip from that build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: play test bench soak build deps test-deps package fresh-check clean
+.PHONY: play test bench soak build deps test-deps package fresh-check clean windows windows-deps \
+	package-windows
 
 deps:
 	sh scripts/install-deps.sh
@@ -48,6 +51,14 @@ package:
 
 fresh-check:
 	bash scripts/fresh-check.sh
+
+windows-deps:
+	sh scripts/install-deps.sh --windows
+
+windows: windows-deps
+	cmake -S . -B build/windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+	    -DCMAKE_BUILD_TYPE=Release
+	cmake --build build/windows -j $(JOBS)
 
 clean:
 	rm -rf build

@@ -1,8 +1,11 @@
 #!/bin/sh
 # Installs the Debian/Ubuntu packages Kesselfass 3D needs, skipping what is already there.
 #   scripts/install-deps.sh          build and run dependencies (to play)
-#   scripts/install-deps.sh --test   the same plus the test and benchmark tools
+#   scripts/install-deps.sh --test   the same plus the test and benchmark tools (and the
+#                                    Windows cross tools, whose game `make test` plays too)
 #   scripts/install-deps.sh --package  the same plus what building the .deb needs
+#   scripts/install-deps.sh --windows  the mingw-w64 cross compilers, Wine and GoogleTest's
+#                                    sources, to build the Windows game (make windows)
 set -eu
 
 BUILD="cmake make g++ pkg-config libsdl2-dev libgl-dev libglu1-mesa-dev libfreetype-dev \
@@ -13,14 +16,19 @@ RUN="fonts-liberation2 timgm6mb-soundfont libgl1-mesa-dri xfonts-base"
 TEST="libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev xvfb xdotool \
 imagemagick x11-utils sox python3 python3-numpy libx11-dev libxfixes-dev tesseract-ocr \
 tesseract-ocr-eng"
+WINDOWS="cmake make g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest wine wine64"
 
 PACKAGE="dpkg-dev file"
 
 wanted="$BUILD $RUN"
-case "${1:-}" in
-    --test) wanted="$wanted $TEST" ;;
+for arg in "$@"; do
+    case "$arg" in
+    --test) wanted="$wanted $TEST $WINDOWS" ;;
+    --windows) wanted="$WINDOWS" ;;
     --package) wanted="$wanted $PACKAGE" ;;
-esac
+    *) echo "install-deps: unknown option $arg" >&2; exit 2 ;;
+    esac
+done
 
 missing=""
 for pkg in $wanted; do
