@@ -2,12 +2,12 @@
 // otherwise draw, swap, F1 switch, catch-up ticks, quit check) and the shutdown with the save.
 #define SDL_MAIN_HANDLED
 #include "game/game_state.h"
-#include "game/game_tick.h"
 #include "game/platform_calls.h"
 #include "game/score_file.h"
 #include "platform/audio_output.h"
 #include "platform/game_window.h"
 #include "platform/joystick_input.h"
+#include "platform/main_loop.h"
 #include "platform/music_start.h"
 #include "platform/tick_clock.h"
 #include "platform/virtual_joystick.h"
@@ -18,11 +18,7 @@
 
 namespace {
 
-constexpr int32_t WindowWidth = 1024;
-constexpr int32_t WindowHeight = 768;
-constexpr int32_t WindowBits = 32;
-
-enum class LoopEnd { Quit, WindowLost };
+PassPacer Pacer;
 
 // Services that outlive the window; released on every way out once start-up got past it.
 void StopServices() {
@@ -33,16 +29,22 @@ void StopServices() {
     SDL_Quit();
 }
 
+bool TakeEvent(bool& quit) {
+    SDL_Event event;
+    if (!SDL_PollEvent(&event)) {
+        return false;
+    }
+    quit = !HandleGameEvent(event);
+    return true;
+}
+
 // F1: the window is made again in the other mode, with all of its GL state.
-bool SwitchWindowMode(PassPacer& pacer) {
-    KeyTable[Key::F1] = false;
-    CloseGameWindow();
-    Fullscreen = !Fullscreen;
-    if (!OpenGameWindow(WindowTitle, WindowWidth, WindowHeight, WindowBits, Fullscreen)) {
+bool SwitchWindowMode() {
+    if (!ReopenInOtherMode()) {
         return false;
     }
     CaptureJoysticks();
-    SetPacerRate(pacer, GameWindowRefreshRate());
+    SetPacerRate(Pacer, GameWindowRefreshRate());
     return true;
 }
 
@@ -55,44 +57,14 @@ uint64_t MonotonicMicroseconds() {
 }
 
 // Sleeps out the rest of the refresh interval, so that where the swap does not wait for the
-// display an idle menu does not spin a core. Ticks follow the clock, not the passes.
-void PaceThePass(PassPacer& pacer) {
-    const uint64_t sleepUs = PacerSleepUs(pacer, MonotonicMicroseconds());
+// display an idle menu does not spin a core; then looks at the test hook's joystick. Ticks
+// follow the clock, not the passes.
+void AfterPass() {
+    const uint64_t sleepUs = PacerSleepUs(Pacer, MonotonicMicroseconds());
     if (sleepUs >= 1000) {
         SDL_Delay(static_cast<Uint32>(sleepUs / 1000));
     }
-}
-
-LoopEnd RunMainLoop() {
-    PassPacer pacer;
-    SetPacerRate(pacer, GameWindowRefreshRate());
-    for (;;) {
-        SDL_Event event;
-        if (SDL_PollEvent(&event)) {
-            if (!HandleGameEvent(event)) {
-                return LoopEnd::Quit;
-            }
-            continue;
-        }
-        if (WindowActive) {
-            if (DrawFrame()) {
-                SwapGameWindow();
-            } else {
-                QuitRequested = true;
-            }
-        } else {
-            SwapGameWindow();
-        }
-        if (KeyTable[Key::F1] && !SwitchWindowMode(pacer)) {
-            return LoopEnd::WindowLost;
-        }
-        PollVirtualJoystickControl();
-        RunDueTicks(GetTickCount(), GameTick);
-        if (QuitRequested) {
-            return LoopEnd::Quit;
-        }
-        PaceThePass(pacer);
-    }
+    PollVirtualJoystickControl();
 }
 
 } // namespace
@@ -117,7 +89,9 @@ int main(int, char**) {
     LoadHighscores();
     BuildSphereMesh(3);
 
-    if (RunMainLoop() == LoopEnd::WindowLost) {
+    SetPacerRate(Pacer, GameWindowRefreshRate());
+    const MainLoopShell shell = {TakeEvent, SwapGameWindow, SwitchWindowMode, AfterPass};
+    if (RunMainLoop(shell) == LoopEnd::WindowLost) {
         // The window could not be made again; it has reported why. Nothing is saved.
         StopServices();
         return 0;
