@@ -8,8 +8,12 @@
 // pen by its advance. 0 while no lists are reserved.
 extern GLuint FontListBase;
 
+// Lists reserved for the font: one per byte value.
+inline constexpr GLsizei FontListCount = 256;
+
 // Reserves the 256 lists and fills 0..254 with the glyphs of bold "Arial" (or the system's
-// nearest face); list 255 stays empty. Without a usable face every list stays empty, so text
+// nearest face); list 255 stays empty. FreeType's outlines on Linux, wglUseFontOutlinesA on
+// Windows. Without a usable face every list stays empty, so text
 // is invisible and the game runs on. Called by InitRenderState for every new context.
 void BuildOutlineFont();
 

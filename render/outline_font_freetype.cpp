@@ -1,5 +1,6 @@
-// Compiles the glyph outlines into display lists, filled by the GLU tessellator with the
-// non-zero winding rule so that overlapping contours of a glyph stay solid.
+// The glyph lists on Linux: FreeType's outlines (glyph_outlines.cpp) compiled into display
+// lists, filled by the GLU tessellator with the non-zero winding rule so that overlapping
+// contours of a glyph stay solid.
 #include "render/outline_font.h"
 
 #include "render/glyph_outlines.h"
@@ -9,11 +10,7 @@
 
 #include <deque>
 
-GLuint FontListBase = 0;
-
 namespace {
-
-constexpr GLsizei FontListCount = 256;
 
 // Vertices handed to the tessellator must stay put until the polygon ends, and so must the
 // ones it makes itself where contours cross; a deque never moves what it holds.
@@ -91,13 +88,4 @@ void BuildOutlineFont() {
         glEndList();
     }
     gluDeleteTess(tess);
-}
-
-void FreeOutlineFont() {
-    // The teardown calls this after the context is gone; the lists went with it, so the
-    // delete only matters when a context is still current, and a second call does nothing.
-    if (FontListBase != 0) {
-        glDeleteLists(FontListBase, FontListCount);
-        FontListBase = 0;
-    }
 }

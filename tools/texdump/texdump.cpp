@@ -1,8 +1,6 @@
 // texdump: makes the five game textures exactly as the game's start-up does (one generator,
 // recipe order) and writes them as PNG images and, with --raw, as raw RGBA files.
 //   texdump [--literal] [--raw RAWDIR] [PNGDIR]
-#include <png.h>
-
 #include <array>
 #include <cstdio>
 #include <cstring>
@@ -10,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "png_writer.h"
 #include "texgen/game_textures.h"
 
 namespace {
@@ -54,15 +53,10 @@ bool MakeDirectory(const std::string& dir) {
 }
 
 bool WritePng(const std::string& path, const std::vector<uint8_t>& rgba) {
-    png_image image;
-    std::memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    image.width = GameTextureSize;
-    image.height = GameTextureSize;
-    image.format = PNG_FORMAT_RGBA;
     // Row 0 of the texture is the top row of the picture.
-    if (!png_image_write_to_file(&image, path.c_str(), 0, rgba.data(), 0, nullptr)) {
-        std::fprintf(stderr, "texdump: cannot write %s: %s\n", path.c_str(), image.message);
+    std::string error;
+    if (!WriteRgbaPng(path, rgba.data(), GameTextureSize, GameTextureSize, error)) {
+        std::fprintf(stderr, "texdump: cannot write %s: %s\n", path.c_str(), error.c_str());
         return false;
     }
     return true;
