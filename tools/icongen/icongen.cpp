@@ -1,6 +1,7 @@
 // icongen: draws the program's icon (a barrel with a sausage rising from it): 32 x 32 as a
-// 32-bit BMP with alpha for the window, 64 x 64 as a PNG for the desktop menu.
-// Usage: icongen <output.bmp> <output.png>
+// 32-bit BMP with alpha for the window, 64 x 64 as a PNG for the desktop menu, and 32 x 32 as
+// the Windows executable's icon.
+// Usage: icongen <output.bmp> <output.png> <output.ico>
 #include <png.h>
 
 #include <cmath>
@@ -57,6 +58,16 @@ void PutLe(std::vector<uint8_t>& out, uint32_t value, int bytes) {
     }
 }
 
+// The 32 x 32 picture as 32-bit BGRA rows, bottom row first, as BMP and ICO store it.
+void AppendBgraRowsBottomUp(std::vector<uint8_t>& out) {
+    for (int y = IconSize - 1; y >= 0; --y) {
+        for (int x = 0; x < IconSize; ++x) {
+            const Rgba p = PixelAt(x, y, IconSize);
+            out.insert(out.end(), {p.b, p.g, p.r, p.a});
+        }
+    }
+}
+
 // BMP with a BITMAPV4HEADER: 32-bit BI_BITFIELDS with an alpha mask, rows bottom-up.
 std::vector<uint8_t> EncodeBmp() {
     const uint32_t headerBytes = 14 + 108;
@@ -86,25 +97,56 @@ std::vector<uint8_t> EncodeBmp() {
     for (int i = 0; i < 12; ++i) {
         PutLe(out, 0, 4); // endpoints and gamma, unused with sRGB
     }
+    AppendBgraRowsBottomUp(out);
+    return out;
+}
+
+// ICO with one 32 x 32 image: a BITMAPINFOHEADER of twice the height (colour rows, then the
+// 1-bit AND mask, which marks the transparent pixels for systems that ignore alpha).
+std::vector<uint8_t> EncodeIco() {
+    const uint32_t maskRowBytes = IconSize / 8;
+    const uint32_t imageBytes = 40 + IconSize * IconSize * 4 + maskRowBytes * IconSize;
+    std::vector<uint8_t> out;
+    PutLe(out, 0, 2);
+    PutLe(out, 1, 2); // an icon
+    PutLe(out, 1, 2); // one image
+    out.push_back(IconSize);
+    out.push_back(IconSize);
+    out.push_back(0); // no palette
+    out.push_back(0);
+    PutLe(out, 1, 2);  // planes
+    PutLe(out, 32, 2); // bits per pixel
+    PutLe(out, imageBytes, 4);
+    PutLe(out, 6 + 16, 4); // the image follows the one directory entry
+    PutLe(out, 40, 4);
+    PutLe(out, IconSize, 4);
+    PutLe(out, 2 * IconSize, 4);
+    PutLe(out, 1, 2);
+    PutLe(out, 32, 2);
+    for (int i = 0; i < 6; ++i) {
+        PutLe(out, 0, 4); // BI_RGB, size, resolution, colours
+    }
+    AppendBgraRowsBottomUp(out);
     for (int y = IconSize - 1; y >= 0; --y) {
-        for (int x = 0; x < IconSize; ++x) {
-            const Rgba p = PixelAt(x, y, IconSize);
-            out.push_back(p.b);
-            out.push_back(p.g);
-            out.push_back(p.r);
-            out.push_back(p.a);
+        for (uint32_t byte = 0; byte < maskRowBytes; ++byte) {
+            uint8_t mask = 0;
+            for (int bit = 0; bit < 8; ++bit) {
+                if (PixelAt(static_cast<int>(byte * 8) + bit, y, IconSize).a == 0) {
+                    mask |= static_cast<uint8_t>(0x80 >> bit);
+                }
+            }
+            out.push_back(mask);
         }
     }
     return out;
 }
 
-bool WriteBmp(const char* path) {
-    const std::vector<uint8_t> bmp = EncodeBmp();
+bool WriteBytes(const char* path, const std::vector<uint8_t>& bytes) {
     FILE* out = std::fopen(path, "wb");
     if (out == nullptr) {
         return false;
     }
-    const bool written = std::fwrite(bmp.data(), 1, bmp.size(), out) == bmp.size();
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
     return std::fclose(out) == 0 && written;
 }
 
@@ -127,16 +169,20 @@ bool WritePng(const char* path) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: icongen <output.bmp> <output.png>\n");
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: icongen <output.bmp> <output.png> <output.ico>\n");
         return 2;
     }
-    if (!WriteBmp(argv[1])) {
+    if (!WriteBytes(argv[1], EncodeBmp())) {
         std::fprintf(stderr, "icongen: cannot write %s\n", argv[1]);
         return 1;
     }
     if (!WritePng(argv[2])) {
         std::fprintf(stderr, "icongen: cannot write %s\n", argv[2]);
+        return 1;
+    }
+    if (!WriteBytes(argv[3], EncodeIco())) {
+        std::fprintf(stderr, "icongen: cannot write %s\n", argv[3]);
         return 1;
     }
     return 0;
