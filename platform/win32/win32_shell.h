@@ -1,0 +1,30 @@
+// What the Win32 shell's parts share: the window procedure, the joystick capture and the
+// window's handles. Main thread only.
+#pragma once
+
+#include "platform/win32/windows_api.h"
+
+// The window procedure of the class "OpenGL": keys into KeyTable, joystick buttons into
+// JoystickButtons, minimise into WindowActive, sizes into ResizeView, close into the quit
+// message. Runs inside DispatchMessageA and inside the window calls that send messages.
+LRESULT CALLBACK GameWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The current game window and its device context; null while there is none.
+HWND GameWindowHandle();
+HDC GameDeviceContext();
+
+// Captures the first two joysticks for the current window (joySetCapture, polling at the
+// shortest period, messages at every poll). Results are ignored: without a joystick the calls
+// fail. At start-up and after every F1 switch.
+void CaptureJoysticks();
+
+// JoystickButtons from the button bits of an MM_JOY1BUTTONDOWN / MM_JOY1BUTTONUP wParam.
+void ApplyJoystickButtons(WPARAM buttons);
+
+// The millisecond clock from the system (GetTickCount). The game core's GetTickCount forwards
+// here from a file that does not see <windows.h>.
+uint32_t SystemTickCount();
+
+// Plays the WAVE resource `name` with sndPlaySoundA: asynchronous, from memory, not stopping
+// a sound that plays, not waiting for a busy driver. False when it does not start.
+bool PlayWaveResource(const char* name);

@@ -1,0 +1,67 @@
+// GameWindowProc: the only way input enters the Windows game.
+#include "game/game_state.h"
+#include "platform/win32/win32_shell.h"
+#include "render/render.h"
+
+namespace {
+
+// Alt+key and F10 come as system keys and never set an entry. A key that was down before Alt
+// was pressed comes up as a system key too; its entry is cleared all the same, or it would
+// stay held until pressed again.
+LRESULT HandleKey(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const size_t code = static_cast<size_t>(wParam) & 0xFF;
+    switch (message) {
+    case WM_KEYDOWN:
+        KeyTable[code] = true;
+        return 0;
+    case WM_KEYUP:
+        KeyTable[code] = false;
+        return 0;
+    case WM_SYSKEYUP:
+        KeyTable[code] = false;
+        break;
+    default:
+        break;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+} // namespace
+
+LRESULT CALLBACK GameWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_ACTIVATE:
+        // Only minimising stops drawing; a window that has merely lost the focus keeps it.
+        WindowActive = HIWORD(wParam) == 0;
+        return 0;
+    case WM_SYSCOMMAND:
+        // No screen saver and no display power saving while the game has the focus.
+        if (wParam == SC_SCREENSAVE || wParam == SC_MONITORPOWER) {
+            return 0;
+        }
+        break;
+    case WM_CLOSE:
+        // Only the quit message: shutdown saves the table before it destroys the window.
+        PostQuitMessage(0);
+        return 0;
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+        return HandleKey(window, message, wParam, lParam);
+    case WM_SIZE:
+        ResizeView(LOWORD(lParam), HIWORD(lParam));
+        return 0;
+    case MM_JOY1BUTTONDOWN:
+    case MM_JOY1BUTTONUP:
+        ApplyJoystickButtons(wParam);
+        return 0;
+    case MM_JOY1MOVE:
+    case MM_JOY2MOVE:
+    case MM_JOY2BUTTONDOWN:
+    case MM_JOY2BUTTONUP:
+        return 0;
+    default:
+        break;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
