@@ -8,6 +8,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 #if defined(__unix__) || defined(__APPLE__)
 #include <unistd.h>
@@ -115,7 +117,11 @@ bool SaveHighscores() {
         std::remove(TemporaryName);
         return false;
     }
-    if (std::rename(TemporaryName, ScoreFileName) != 0) {
+    // std::rename keeps an existing target on Windows, so every save after the first would
+    // fail there; the filesystem rename replaces it on both systems.
+    std::error_code error;
+    std::filesystem::rename(TemporaryName, ScoreFileName, error);
+    if (error) {
         std::remove(TemporaryName);
         return false;
     }
