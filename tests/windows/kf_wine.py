@@ -37,3 +37,12 @@ class WineGame(kf_e2e.Game):
     def stop(self):
         super().stop()
         end_wineserver()
+
+
+def framed_at_corner(geometry, screen):
+    """Whether a window's client area (x, y, width, height) is that of an overlapping window
+    made at the desktop's top-left corner: offset by the frame and the caption, 1024x768 or as
+    large as the system lets a window grow on this screen."""
+    x, y, width, height = geometry
+    return (0 < x <= 16 and 0 < y <= 48 and width >= min(1024, screen[0]) and
+            height >= min(768, screen[1]) - 48)
