@@ -60,5 +60,12 @@ windows: windows-deps
 	    -DCMAKE_BUILD_TYPE=Release
 	cmake --build build/windows -j $(JOBS)
 
+# The Windows game for players: the exe and how to play it, in one zip beside the Makefile.
+WINDOWS_VERSION = $(shell awk '/^project.Kesselfass3D VERSION/ {print $$3}' CMakeLists.txt)
+WINDOWS_ZIP = kesselfass3d-$(WINDOWS_VERSION)-windows-x64.zip
+
+package-windows: windows
+	sh scripts/package-windows.sh build/windows $(WINDOWS_ZIP)
+
 clean:
 	rm -rf build

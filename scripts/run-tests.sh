@@ -1,6 +1,7 @@
 #!/bin/sh
 # Builds and runs every test: the sanitizer build (unit, render and end-to-end suites),
-# the thread-sanitizer build of the music player and the libFuzzer targets.
+# the thread-sanitizer build of the music player, the libFuzzer targets, and the Windows build
+# (cross-compiled with mingw-w64) with its suites and the game under Wine.
 set -eu
 JOBS=$(nproc 2>/dev/null || echo 2)
 
@@ -21,3 +22,10 @@ cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang \
     -DKF_BUILD_GAME=OFF
 cmake --build build/fuzz -j "$JOBS"
 ctest --test-dir build/fuzz --output-on-failure
+
+echo "== Windows build (mingw-w64), its tests under Wine"
+cmake -S . -B build/windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+    -DCMAKE_BUILD_TYPE=Release -DKF_LINUX_TOOLS_DIR="$PWD/build/test/tools" \
+    -DKF_LINUX_E2E_DIR="$PWD/build/test/tests/e2e"
+cmake --build build/windows -j "$JOBS"
+ctest --test-dir build/windows --output-on-failure -j "$JOBS"
