@@ -1,5 +1,6 @@
-// The game's one window with its OpenGL context on SDL: fullscreen with a display-mode change
-// or windowed, made and torn down with the game's own failure messages.
+// The game's one window with its OpenGL context: fullscreen with a display-mode change or
+// windowed, made and torn down with the game's own failure messages. On SDL (game_window.cpp)
+// and on Win32 and WGL (win32/game_window_win32.cpp).
 #pragma once
 
 #include <cstdint>
@@ -26,7 +27,8 @@ void CloseGameWindow();
 // Shows the frame drawn since the last swap. Main loop, every drawing pass.
 void SwapGameWindow();
 
-// SDL's id of the current window (0 when none), to tell its events from a closed window's.
+// SDL's id of the current window (0 when none; the SDL shell only), to tell its events from
+// a closed window's.
 uint32_t GameWindowId();
 
 // Refresh rate of the display the window is on, in Hz; 0 when unknown.
