@@ -71,14 +71,7 @@ void AfterPass() {
 
 int main(int, char**) {
     SDL_SetMainReady();
-    Fullscreen = true;
-    for (bool& button : JoystickButtons) {
-        button = false;
-    }
-    AddPlayer("VOV1ER0U");
-    // Read before the window is made: the texture generation's time is caught up by ticks.
-    NextTickTime = GetTickCount();
-    if (!OpenGameWindow(WindowTitle, WindowWidth, WindowHeight, WindowBits, Fullscreen)) {
+    if (!StartGameAndOpenWindow()) {
         SDL_Quit();
         return 0;
     }
@@ -96,8 +89,7 @@ int main(int, char**) {
         StopServices();
         return 0;
     }
-    SaveHighscores();
-    CloseGameWindow();
+    SaveAndCloseGame();
     StopServices();
     return 0;
 }

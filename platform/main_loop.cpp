@@ -4,6 +4,7 @@
 #include "game/game_state.h"
 #include "game/game_tick.h"
 #include "game/platform_calls.h"
+#include "game/score_file.h"
 #include "platform/game_window.h"
 #include "platform/tick_clock.h"
 #include "render/render.h"
@@ -46,4 +47,19 @@ bool ReopenInOtherMode() {
     CloseGameWindow();
     Fullscreen = !Fullscreen;
     return OpenGameWindow(WindowTitle, WindowWidth, WindowHeight, WindowBits, Fullscreen);
+}
+
+bool StartGameAndOpenWindow() {
+    Fullscreen = true;
+    for (bool& button : JoystickButtons) {
+        button = false;
+    }
+    AddPlayer("VOV1ER0U");
+    NextTickTime = GetTickCount();
+    return OpenGameWindow(WindowTitle, WindowWidth, WindowHeight, WindowBits, Fullscreen);
+}
+
+void SaveAndCloseGame() {
+    SaveHighscores();
+    CloseGameWindow();
 }

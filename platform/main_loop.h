@@ -32,3 +32,12 @@ LoopEnd RunMainLoop(const MainLoopShell& shell);
 // Closes the window and opens it in the other mode (Fullscreen inverted), with all of its GL
 // state made anew. False when the new window could not be made. The shells' F1 switch.
 bool ReopenInOtherMode();
+
+// The first steps of start-up, before anything slow: the first window fullscreen, joystick
+// buttons up, player 0 "VOV1ER0U", and the clock read for the first tick, so that the time
+// the window's textures take is caught up by ticks. Then opens the first window; false when
+// it could not be made (reported; the program then ends with exit code 0, saving nothing).
+bool StartGameAndOpenWindow();
+
+// The normal end after the loop: the table saved, then the window torn down.
+void SaveAndCloseGame();

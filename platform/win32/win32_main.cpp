@@ -67,14 +67,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     QueryPerformanceFrequency(&CounterFrequency);
     // Millisecond sleeps for the pacing instead of the default 15.6 ms.
     timeBeginPeriod(1);
-    Fullscreen = true;
-    for (bool& button : JoystickButtons) {
-        button = false;
-    }
-    AddPlayer("VOV1ER0U");
-    // Read before the window is made: the texture generation's time is caught up by ticks.
-    NextTickTime = GetTickCount();
-    if (!OpenGameWindow(WindowTitle, WindowWidth, WindowHeight, WindowBits, Fullscreen)) {
+    if (!StartGameAndOpenWindow()) {
         timeEndPeriod(1);
         return 0;
     }
@@ -90,8 +83,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         StopServices();
         return 0;
     }
-    SaveHighscores();
-    CloseGameWindow();
+    SaveAndCloseGame();
     StopServices();
     // Every normal end is a success, whichever message the loop took last.
     return 0;

@@ -6,16 +6,8 @@ normally afterwards."""
 import kf_wine  # first: it makes the Linux tests' helpers importable
 import kf_e2e
 import kf_screen
+from fullscreen_switch_test import switch
 from kf_e2e import check
-
-
-def switch(game, old_window, what):
-    kf_e2e.press("F1")
-    kf_e2e.wait_until(lambda: old_window not in kf_e2e.visible_windows(kf_e2e.TITLE),
-                      f"the window before {what} did not close")
-    window = game.wait_for_window(other_than=old_window)
-    game.wait_for_picture()
-    return window
 
 
 def test(exe):

@@ -3,22 +3,12 @@
 touching scores.dat. Yes: the game runs in a window on the unchanged display."""
 
 import os
-import time
 
 import kf_wine  # first: it makes the Linux tests' helpers importable
 import kf_e2e
 import kf_screen
 from kf_e2e import check
-
-
-def answer_box(game, caption, key):
-    box = game.wait_for_window(name=caption, timeout=120)
-    # Let the box finish drawing before it is answered.
-    time.sleep(1.0)
-    kf_e2e.run(["xdotool", "mousemove", "--window", box, "20", "20"])
-    time.sleep(0.3)
-    kf_e2e.press(key)
-    return box
+from mode_refused_test import answer_box
 
 
 def declined(exe):
