@@ -29,7 +29,7 @@ step() {
     local start=$SECONDS status=0
     "$@" || status=$?
     local took=$((SECONDS - start))
-    results+=("$(printf '%-58s %s  %dm%02ds' "$name" "$([ $status -eq 0 ] && echo ok || echo "FAILED ($status)")" $((took / 60)) $((took % 60)))")
+    results+=("$(printf '%-84s %s  %dm%02ds' "$name" "$([ $status -eq 0 ] && echo ok || echo "FAILED ($status)")" $((took / 60)) $((took % 60)))")
     if [ $status -ne 0 ]; then
         summary
         exit $status
