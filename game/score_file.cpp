@@ -1,19 +1,13 @@
 // scores.dat: the 360-byte image of the top-ten table in the byte layout of a Windows text
-// stream (0x0A stored as 0x0D 0x0A). Reads raw bytes so that 0x1A is ordinary data, and
-// saves through a temporary file so that a failed save never damages the old table.
+// stream (0x0A stored as 0x0D 0x0A). Reads raw bytes so that 0x1A is ordinary data; the
+// system side (what may be read, how a file is replaced whole) is the score store's.
 #include "game/score_file.h"
 
 #include "game/game_state.h"
+#include "game/score_store.h"
 
 #include <cmath>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
-
-#if defined(__unix__) || defined(__APPLE__)
-#include <unistd.h>
-#endif
 
 static_assert(sizeof(HighscoreTable) == ScoreImageSize, "the table is the file's image");
 
@@ -23,7 +17,6 @@ constexpr uint8_t CarriageReturn = 0x0D;
 constexpr uint8_t LineFeed = 0x0A;
 // Every image byte takes at most two stored bytes; one more lets a final 0x0D see its pair.
 constexpr size_t MaxStoredBytes = 2 * ScoreImageSize + 1;
-constexpr const char* TemporaryName = "scores.dat.tmp";
 
 // Makes rows from a damaged file safe for the rest of the game: names end within their
 // buffer, and a length that is NaN or infinite (which no new score could ever beat, or
@@ -58,28 +51,6 @@ void BuildImage(uint8_t* image) {
     }
 }
 
-bool FlushToDisk(std::FILE* file) {
-    if (std::fflush(file) != 0) {
-        return false;
-    }
-#if defined(__unix__) || defined(__APPLE__)
-    // The rename must not reach the disk before the data it names.
-    return fsync(fileno(file)) == 0;
-#else
-    return true;
-#endif
-}
-
-bool WriteTemporaryFile(const uint8_t* stored, size_t size) {
-    std::FILE* file = std::fopen(TemporaryName, "wb");
-    if (file == nullptr) {
-        return false;
-    }
-    bool written = std::fwrite(stored, 1, size, file) == size && FlushToDisk(file);
-    bool closed = std::fclose(file) == 0;
-    return written && closed;
-}
-
 } // namespace
 
 void ApplyScoreFileBytes(const uint8_t* data, size_t size) {
@@ -97,14 +68,9 @@ void ApplyScoreFileBytes(const uint8_t* data, size_t size) {
 
 void LoadHighscores() {
     SetDefaultHighscores();
-    std::FILE* file = std::fopen(ScoreFileName, "rb");
-    if (file == nullptr) {
-        return;
-    }
     uint8_t stored[MaxStoredBytes];
-    // A directory opens but fails to read: zero bytes, the defaults stay.
-    size_t size = std::fread(stored, 1, sizeof stored, file);
-    std::fclose(file);
+    // Missing, unreadable or not a regular file: zero bytes, the defaults stay.
+    size_t size = ReadRegularFile(ScoreFileName, stored, sizeof stored);
     ApplyScoreFileBytes(stored, size);
 }
 
@@ -113,17 +79,5 @@ bool SaveHighscores() {
     uint8_t stored[2 * ScoreImageSize];
     BuildImage(image);
     size_t size = EncodeImage(image, stored);
-    if (!WriteTemporaryFile(stored, size)) {
-        std::remove(TemporaryName);
-        return false;
-    }
-    // std::rename keeps an existing target on Windows, so every save after the first would
-    // fail there; the filesystem rename replaces it on both systems.
-    std::error_code error;
-    std::filesystem::rename(TemporaryName, ScoreFileName, error);
-    if (error) {
-        std::remove(TemporaryName);
-        return false;
-    }
-    return true;
+    return ReplaceRegularFile(ScoreFileName, stored, size);
 }

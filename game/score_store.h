@@ -1,0 +1,30 @@
+// The operating system's side of the score file: reading a regular file without ever waiting,
+// and replacing a file whole. Standard types only; each system has its own implementation
+// (score_store_posix.cpp, score_store_win32.cpp), chosen when the build is configured.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// Reads up to `capacity` bytes of the file at `path` into `buffer` and returns how many it
+// read. A link is followed. Anything but a regular file (a FIFO, a device, a directory), a
+// missing or unreadable file gives 0 at once: nothing here opens what could block.
+// Called by LoadHighscores at start-up, main thread.
+size_t ReadRegularFile(const char* path, uint8_t* buffer, size_t capacity);
+
+// Replaces the file at `path` with the `size` bytes of `data` so that the path names either
+// the whole old file or the whole new one at every moment, and the new one is on the disk
+// before true is returned. Where `path` is a link, the file it names is replaced, in that
+// file's own folder. The data goes first to a new file of this function's own making beside
+// the target (created exclusively under a unique name, never through a link), which a
+// failure removes again.
+// Returns false and leaves everything as it was when:
+// - the existing file may not be written by this user: none of its write permission bits is
+//   set (this holds for an administrator too), or the system denies this user write access;
+// - the path names anything but a regular file or a link to one (a FIFO, a device, a
+//   folder, a dangling link);
+// - the folder cannot take the new file, or writing or syncing it fails.
+// A replaced file's permission bits (and, where the system lets this user, its owner and
+// group) carry over to the new file; a new file gets the defaults of a newly created one.
+// Called by SaveHighscores at shutdown, main thread.
+bool ReplaceRegularFile(const char* path, const uint8_t* data, size_t size);
