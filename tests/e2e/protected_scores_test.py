@@ -1,0 +1,44 @@
+"""A scores.dat its owner made read-only (mode 0444) is read at start-up and kept exactly as
+it is when the game ends, even for root, who could write it: the same file with the same
+contents, owner, mode and time, and nothing else left in the folder."""
+
+import os
+
+import kf_e2e
+from kf_e2e import check
+
+ROWS = [(90.0 - 8.0 * i, b"KEEP ME %d" % i) for i in range(10)]
+
+
+def facts(path):
+    info = os.lstat(path)
+    with open(path, "rb") as f:
+        return {"inode": info.st_ino, "mode": oct(info.st_mode), "owner": info.st_uid,
+                "group": info.st_gid, "mtime": info.st_mtime_ns, "bytes": f.read()}
+
+
+def test(binary):
+    game = kf_e2e.Game(binary)
+    try:
+        path = game.path("scores.dat")
+        kf_e2e.write_scores(path, ROWS)
+        os.chmod(path, 0o444)
+        os.utime(path, (0, 0))
+        before = facts(path)
+        game.start()
+        game.wait_for_window()
+        game.wait_for_picture()
+        kf_e2e.quit_game(game)
+        after = facts(path)
+        changed = [key for key in before if before[key] != after[key]]
+        check(not changed, f"the protected table changed: {changed} "
+                           f"({ {k: before[k] for k in changed} } -> "
+                           f"{ {k: after[k] for k in changed} })")
+        left = sorted(set(os.listdir(game.folder)) - {"scores.dat", "game.log"})
+        check(not left, f"files left beside it: {left}")
+    finally:
+        game.cleanup()
+
+
+if __name__ == "__main__":
+    kf_e2e.main(test)

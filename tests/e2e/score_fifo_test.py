@@ -1,0 +1,33 @@
+"""A FIFO named scores.dat neither holds up the start-up nor gets replaced: the game draws its
+menu at once with the default table, and quitting leaves the FIFO as it was."""
+
+import os
+import stat
+
+import kf_e2e
+from kf_e2e import check
+
+
+def test(binary):
+    game = kf_e2e.Game(binary)
+    try:
+        fifo = game.path("scores.dat")
+        os.mkfifo(fifo, 0o644)
+        before = os.lstat(fifo)
+        game.start()
+        game.wait_for_window()
+        # Opening the FIFO to read it would wait for a writer: a black window for ever.
+        game.wait_for_picture()
+        kf_e2e.quit_game(game)
+        after = os.lstat(fifo)
+        check(stat.S_ISFIFO(after.st_mode), "scores.dat is no longer the FIFO")
+        check((after.st_ino, after.st_mode) == (before.st_ino, before.st_mode),
+              "the FIFO was replaced or changed")
+        left = sorted(set(os.listdir(game.folder)) - {"scores.dat", "game.log"})
+        check(not left, f"files left beside it: {left}")
+    finally:
+        game.cleanup()
+
+
+if __name__ == "__main__":
+    kf_e2e.main(test)
