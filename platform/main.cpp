@@ -6,6 +6,7 @@
 #include "game/score_file.h"
 #include "platform/audio_output.h"
 #include "platform/game_window.h"
+#include "platform/hang_up.h"
 #include "platform/joystick_input.h"
 #include "platform/main_loop.h"
 #include "platform/music_start.h"
@@ -30,6 +31,11 @@ void StopServices() {
 }
 
 bool TakeEvent(bool& quit) {
+    // The terminal that started the game has gone: as good as the quit message.
+    if (HangUpCaught()) {
+        quit = true;
+        return true;
+    }
     SDL_Event event;
     if (!SDL_PollEvent(&event)) {
         return false;
@@ -70,6 +76,7 @@ void AfterPass() {
 } // namespace
 
 int main(int, char**) {
+    CatchHangUp();
     SDL_SetMainReady();
     if (!StartGameAndOpenWindow()) {
         SDL_Quit();
