@@ -116,12 +116,13 @@ bool FluidMidiStream::CreateSynth(int rate, const char* soundFont) {
     if (synth != nullptr) {
         return true;
     }
+    // Before the search: FluidSynth reports every SoundFont that is not there on stderr.
+    SilenceFluidSynthLog();
     std::string path = soundFont != nullptr ? soundFont : "";
     if (rate <= 0 || (path.empty() && !FindSoundFont(path))) {
         return false;
     }
     sampleRate = rate;
-    SilenceFluidSynthLog();
     settings = new_fluid_settings();
     if (settings == nullptr) {
         return false;
