@@ -26,6 +26,21 @@ void ShowShutdownError(const char* text) {
     ShowMessage("SHUTDOWN ERROR", text, BoxIcon::Information);
 }
 
+// Without any display SDL falls back to a driver that shows nothing ("offscreen", "dummy"),
+// where the game would run unseen and fail later for a reason that misleads. Only an
+// explicit SDL_VIDEODRIVER may choose one of them.
+bool DisplayOpened() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver == nullptr) {
+        return false;
+    }
+    if (SDL_strcasecmp(driver, "offscreen") != 0 && SDL_strcasecmp(driver, "dummy") != 0) {
+        return true;
+    }
+    const char* requested = SDL_getenv("SDL_VIDEODRIVER");
+    return requested != nullptr && SDL_strcasestr(requested, driver) != nullptr;
+}
+
 // The display mode a fullscreen window asks for: exactly width x height at `bits`. SDL only
 // knows "closest", so anything else it offers counts as refused.
 bool FindFullscreenMode(int32_t width, int32_t height, int32_t bits, SDL_DisplayMode* mode) {
@@ -133,6 +148,11 @@ OpenResult TryOpen(const char* title, int32_t width, int32_t height, int32_t bit
     if (!VideoStarted) {
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
             ShowError("Failed To Register The Window Class.");
+            return OpenResult::Failed;
+        }
+        if (!DisplayOpened()) {
+            SDL_QuitSubSystem(SDL_INIT_VIDEO);
+            ShowError("No Display Could Be Opened.");
             return OpenResult::Failed;
         }
         VideoStarted = true;

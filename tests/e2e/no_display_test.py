@@ -1,17 +1,13 @@
-"""Without any display the window cannot be made: the game reports it as an "ERROR" message
-on stderr (no box can be shown), ends with exit code 0 and leaves scores.dat alone."""
+"""Without any display the window cannot be made: the game says so in an "ERROR" message on
+stderr (no box can be shown) rather than failing later on a display that shows nothing, ends
+with exit code 0 and leaves scores.dat alone."""
 
 import os
 import subprocess
 import sys
 import tempfile
 
-CREATION_MESSAGES = [
-    "Failed To Register The Window Class.", "Window Creation Error.",
-    "Can't Find A Suitable PixelFormat.", "Can't Set The PixelFormat.",
-    "Can't Create A GL Rendering Context.", "Can't Activate The GL Rendering Context.",
-    "Initialization Failed.",
-]
+MESSAGE = "ERROR: No Display Could Be Opened."
 
 
 def main():
@@ -21,18 +17,17 @@ def main():
     with tempfile.TemporaryDirectory(prefix="kf_e2e_") as folder:
         done = subprocess.run([binary], cwd=folder, env=env, capture_output=True, text=True,
                               timeout=120)
-        reported = [m for m in CREATION_MESSAGES if f"ERROR: {m}" in done.stderr]
         failures = []
         if done.returncode != 0:
             failures.append(f"exit code {done.returncode}")
-        if not reported:
-            failures.append(f"no creation error on stderr:\n{done.stderr}")
+        if MESSAGE not in done.stderr.splitlines():
+            failures.append(f"not {MESSAGE!r} on stderr:\n{done.stderr}")
         if os.path.exists(os.path.join(folder, "scores.dat")):
             failures.append("scores.dat was written")
     if failures:
         print("FAIL: " + "; ".join(failures))
         sys.exit(1)
-    print(f"PASS (reported: {reported[0]})")
+    print(f"PASS (reported: {MESSAGE})")
 
 
 if __name__ == "__main__":
