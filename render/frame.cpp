@@ -61,14 +61,30 @@ void DrawName(float x, float y, float size, const char* name) {
     DrawWhite(x, y, size, shown);
 }
 
+// The room a length has before the Name column begins, a small gap left.
+constexpr float LengthColumnWidth = 0.28f;
+// "%3.2f cm" of the longest float, -3.4e38, is 46 characters.
+constexpr size_t LengthTextSize = 64;
+
+// A crafted scores.dat can hold lengths of 39 digits. Every digit is still shown, but such a
+// text is drawn smaller, so that it never runs into the names.
+void DrawLength(float x, float y, float size, float length) {
+    char text[LengthTextSize];
+    std::snprintf(text, sizeof text, "%3.2f cm", static_cast<double>(length));
+    const float widthEm = TextWidthEm(text);
+    if (widthEm * size > LengthColumnWidth) {
+        size = LengthColumnWidth / widthEm;
+    }
+    DrawWhite(x, y, size, text);
+}
+
 void DrawHighscoreRows() {
-    char text[32];
+    char text[16];
     for (int row = 0; row < HighscoreRows; ++row) {
         float y = -0.08f - 0.06f * static_cast<float>(row);
         std::snprintf(text, sizeof text, "%2d", row + 1);
         DrawWhite(-0.7f, y, 0.04f, text);
-        std::snprintf(text, sizeof text, "%3.2f cm", HighscoreTable[row].length);
-        DrawWhite(-0.4f, y, 0.04f, text);
+        DrawLength(-0.4f, y, 0.04f, HighscoreTable[row].length);
         DrawName(-0.1f, y, 0.04f, HighscoreTable[row].name);
     }
 }

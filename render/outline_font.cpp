@@ -5,6 +5,15 @@
 #include "render/render.h"
 
 GLuint FontListBase = 0;
+float GlyphAdvanceEm[FontListCount] = {};
+
+float TextWidthEm(const char* text) {
+    float width = 0.0f;
+    for (const char* c = text; *c != '\0'; ++c) {
+        width += GlyphAdvanceEm[static_cast<unsigned char>(*c)];
+    }
+    return width;
+}
 
 void FreeOutlineFont() {
     // The teardown calls this after the context is gone; the lists went with it, so the

@@ -17,6 +17,14 @@ inline constexpr GLsizei FontListCount = 256;
 // is invisible and the game runs on. Called by InitRenderState for every new context.
 void BuildOutlineFont();
 
+// The pen move of each byte's list in em, filled by BuildOutlineFont beside the lists; all 0
+// without a font.
+extern float GlyphAdvanceEm[FontListCount];
+
+// The pen move of `text` drawn with the lists, in em (multiply by the size for plane units);
+// 0 without a font. Called by the frame to keep a text within its column.
+float TextWidthEm(const char* text);
+
 // Formats like printf into a 256-byte buffer (longer results are cut to 255 characters) and
 // draws it from the current modelview position along its x axis. A null format draws nothing.
 // The list base in force before the call is restored.

@@ -8,7 +8,9 @@
 
 #include <GL/glu.h>
 
+#include <algorithm>
 #include <deque>
+#include <iterator>
 
 namespace {
 
@@ -70,6 +72,7 @@ void CompileGlyph(GLUtesselator* tess, const GlyphOutline& glyph) {
 } // namespace
 
 void BuildOutlineFont() {
+    std::fill(std::begin(GlyphAdvanceEm), std::end(GlyphAdvanceEm), 0.0f);
     FontListBase = glGenLists(FontListCount);
     if (FontListBase == 0) {
         return;
@@ -86,6 +89,7 @@ void BuildOutlineFont() {
         glNewList(FontListBase + code, GL_COMPILE);
         CompileGlyph(tess, glyphs[code]);
         glEndList();
+        GlyphAdvanceEm[code] = static_cast<float>(glyphs[code].advance);
     }
     gluDeleteTess(tess);
 }

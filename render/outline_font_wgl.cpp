@@ -11,6 +11,9 @@
 
 #include "render/render.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
 
 constexpr DWORD FirstGlyph = 0;
@@ -28,6 +31,7 @@ HFONT CreateTextFont() {
 } // namespace
 
 void BuildOutlineFont() {
+    std::fill(std::begin(GlyphAdvanceEm), std::end(GlyphAdvanceEm), 0.0f);
     FontListBase = glGenLists(FontListCount);
     HDC deviceContext = wglGetCurrentDC();
     if (FontListBase == 0 || deviceContext == nullptr) {
@@ -37,8 +41,13 @@ void BuildOutlineFont() {
     HGDIOBJ previous = SelectObject(deviceContext, font);
     // Flat filled polygons (no extrusion) in the z = 0 plane, em height 1, each list ending
     // with the move by the glyph's advance. A failure leaves the lists empty: no text shows.
-    wglUseFontOutlinesA(deviceContext, FirstGlyph, GlyphCount, FontListBase, 0.0f, 0.0f,
-                        WGL_FONT_POLYGONS, nullptr);
+    GLYPHMETRICSFLOAT metrics[GlyphCount];
+    if (wglUseFontOutlinesA(deviceContext, FirstGlyph, GlyphCount, FontListBase, 0.0f, 0.0f,
+                            WGL_FONT_POLYGONS, metrics)) {
+        for (DWORD code = 0; code < GlyphCount; ++code) {
+            GlyphAdvanceEm[FirstGlyph + code] = metrics[code].gmfCellIncX;
+        }
+    }
     // The font is needed only while the lists are made; the next window makes its own.
     SelectObject(deviceContext, previous);
     if (font != nullptr) {

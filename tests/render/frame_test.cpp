@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <limits>
 #include <vector>
 
 namespace {
@@ -129,6 +130,26 @@ TEST_F(Frame, HighscoreNamesFillingAllTheirBytesStopAtTheBuffer) {
     FrameImage frame = FrameOf();
     float y = -0.08f - 0.06f * 9.0f;
     EXPECT_GT(CountPixels(frame, TextBox(-0.1f, y, 0.04f, 30.0f), IsWhite), 100);
+}
+
+// A crafted scores.dat can hold lengths up to 3.4e38: the text stays in the Length column and
+// never runs into the Name column (these rows' names are empty, so nothing belongs there).
+TEST_F(Frame, HugeHighscoreLengthsStayInTheirColumn) {
+    ShowMenuScreen(2, 0);
+    HighscoreTable[0].length = 1e30f;
+    HighscoreTable[1].length = -std::numeric_limits<float>::max();
+    for (int row : {0, 1}) {
+        HighscoreTable[row].name[0] = '\0';
+    }
+    FrameImage frame = FrameOf();
+    FrameImage scene = SceneOf();
+    for (int row : {0, 1}) {
+        float y = -0.08f - 0.06f * static_cast<float>(row);
+        const PlaneBox lengthColumn = {-0.412f, y - 0.022f, -0.1f, y + 0.03f};
+        const PlaneBox nameColumn = {-0.1f, y - 0.022f, WholeScreen().right, y + 0.03f};
+        EXPECT_GT(CountPixels(frame, lengthColumn, IsWhite), 30) << "row " << row;
+        EXPECT_EQ(CountDifferences(frame, scene, nameColumn), 0) << "row " << row;
+    }
 }
 
 TEST_F(Frame, InAGameTheFrameIsTheSceneWithItsReadoutsAndNoMenu) {
