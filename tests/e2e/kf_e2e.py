@@ -360,6 +360,12 @@ def read_scores(path):
     return rows
 
 
+def files_left(game, expected=("scores.dat",)):
+    """The files in the game's folder besides `expected` and the game's own log: what a save
+    left behind."""
+    return sorted(set(os.listdir(game.folder)) - set(expected) - {"game.log"})
+
+
 def lengths_of(rows, name):
     """The lengths of a table's rows that carry `name` (bytes)."""
     return [length for length, row_name in rows if row_name == name]

@@ -51,6 +51,8 @@ void PrintTo(const FileFacts& facts, std::ostream* out) {
 }
 
 enum class ChildEnd { ReturnedTrue, ReturnedFalse, Stuck, Failed };
+// A child's exit status when it could not get ready to run its body.
+constexpr int ChildSetUpFailed = 3;
 
 std::ostream& operator<<(std::ostream& out, ChildEnd end) {
     const char* const names[] = {"returned true", "returned false", "stuck, killed", "failed"};
@@ -123,7 +125,7 @@ class ScoreFileTest : public GameTest {
             if (player != nullptr && geteuid() != player->uid &&
                 (setgroups(0, nullptr) != 0 || setgid(player->gid) != 0 ||
                  setuid(player->uid) != 0)) {
-                _exit(3);
+                _exit(ChildSetUpFailed);
             }
             // The sanitizers read /proc/self, which a changed user may not otherwise.
             prctl(PR_SET_DUMPABLE, 1);
@@ -290,6 +292,7 @@ TEST_F(ScoreFileTest, ProtectedTableIsKeptWhoeverPlays) {
     if (!FindUnprivilegedPlayer(player)) {
         GTEST_SKIP() << "no unprivileged user (\"nobody\") to play the non-root case";
     }
+    fs::permissions(".", fs::perms(0755)); // reachable for the player whatever the umask
     fs::create_directory("home");
     ASSERT_EQ(chown("home", player.uid, player.gid), 0);
     const char* inHome = "home/scores.dat";
@@ -297,8 +300,14 @@ TEST_F(ScoreFileTest, ProtectedTableIsKeptWhoeverPlays) {
     ASSERT_EQ(chown(inHome, player.uid, player.gid), 0);
     ASSERT_EQ(chmod(inHome, 0000), 0);
     const FileFacts noAccess = FactsOf(inHome);
-    auto save = [] { return chdir("home") == 0 && SaveHighscores(); };
-    EXPECT_EQ(RunInChild(save, &player), ChildEnd::ReturnedFalse);
+    auto save = [] {
+        if (chdir("home") != 0) {
+            _exit(ChildSetUpFailed);
+        }
+        return SaveHighscores();
+    };
+    EXPECT_EQ(RunInChild(save, &player), ChildEnd::ReturnedFalse)
+        << "(failed: the player could not take on the user or reach " << dir << ")";
     EXPECT_EQ(FactsOf(inHome), noAccess);
     EXPECT_EQ(Entries("home"), Names{ScoreFileName});
 }
