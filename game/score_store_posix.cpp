@@ -113,18 +113,17 @@ std::string UniqueSuffix(int attempt) {
     return text;
 }
 
-// A new file beside the target. O_EXCL never opens what is already there and never follows
-// a link, so a planted link or a leftover of the same name only costs another name.
-int CreateTemporaryFile(const SaveTarget& target, std::string& name) {
-    const mode_t mode = target.exists ? PrivateMode : NewFileMode;
-    for (int attempt = 0; attempt < TemporaryNameAttempts; ++attempt) {
-        name = target.path + ".tmp-" + UniqueSuffix(attempt);
-        int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
-        if (fd >= 0 || errno != EEXIST) {
-            return fd;
-        }
-    }
-    return -1;
+std::string TemporaryName(const SaveTarget& target, int attempt) {
+    return target.path + ".tmp-" + UniqueSuffix(attempt);
+}
+
+std::string FolderOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+mode_t TemporaryMode(const SaveTarget& target) {
+    return target.exists ? PrivateMode : NewFileMode;
 }
 
 // The replaced file's owner and group where this user may set them (an administrator may;
@@ -136,24 +135,82 @@ bool CarryOverOwnerAndMode(int fd, const SaveTarget& target) {
     const struct stat& old = target.info;
     [[maybe_unused]] const bool ownerKept = fchown(fd, old.st_uid, old.st_gid) == 0 ||
                                             fchown(fd, static_cast<uid_t>(-1), old.st_gid) == 0;
-    return fchmod(fd, old.st_mode & PermissionBits) == 0;
+    const mode_t wanted = old.st_mode & PermissionBits;
+    if (fchmod(fd, wanted) == 0) {
+        return true;
+    }
+    // File systems without Unix modes (FAT) refuse, and give every file the mount's mode.
+    struct stat made {};
+    return fstat(fd, &made) == 0 && (made.st_mode & PermissionBits) == wanted;
 }
 
-bool FillTemporaryFile(int fd, const SaveTarget& target, const uint8_t* data, size_t size) {
-    // The rename must not reach the disk before the data it names.
-    bool filled = CarryOverOwnerAndMode(fd, target) && WriteAll(fd, data, size) && fsync(fd) == 0;
-    bool closed = close(fd) == 0;
-    return filled && closed;
+// The rename must not reach the disk before the data it names, hence the sync.
+bool FillAndSync(int fd, const SaveTarget& target, const uint8_t* data, size_t size) {
+    return CarryOverOwnerAndMode(fd, target) && WriteAll(fd, data, size) && fsync(fd) == 0;
+}
+
+// Linux: the file is written and synced without a name, so that a kill meanwhile leaves
+// nothing behind, and named only just before the rename. False, with nothing left, where the
+// file system has no unnamed files or the naming fails; the caller then names it at once.
+bool WriteUnnamedTemporary(const SaveTarget& target, const uint8_t* data, size_t size,
+                           std::string& name) {
+#ifdef O_TMPFILE
+    int fd = open(FolderOf(target.path).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC,
+                  TemporaryMode(target));
+    if (fd < 0) {
+        return false;
+    }
+    bool named = false;
+    if (FillAndSync(fd, target, data, size)) {
+        // linkat never follows a link at the new name; a name already taken costs another.
+        const std::string self = "/proc/self/fd/" + std::to_string(fd);
+        for (int attempt = 0; attempt < TemporaryNameAttempts && !named; ++attempt) {
+            name = TemporaryName(target, attempt);
+            named = linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0;
+            if (!named && errno != EEXIST) {
+                break;
+            }
+        }
+    }
+    if (close(fd) != 0 && named) {
+        unlink(name.c_str());
+        named = false;
+    }
+    return named;
+#else
+    (void)target, (void)data, (void)size, (void)name;
+    return false;
+#endif
+}
+
+// A new file made beside the target under a unique name. O_EXCL never opens what is already
+// there and never follows a link, so a planted link or a leftover only costs another name.
+bool WriteNamedTemporary(const SaveTarget& target, const uint8_t* data, size_t size,
+                         std::string& name) {
+    int fd = -1;
+    for (int attempt = 0; attempt < TemporaryNameAttempts && fd < 0; ++attempt) {
+        name = TemporaryName(target, attempt);
+        fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                  TemporaryMode(target));
+        if (fd < 0 && errno != EEXIST) {
+            return false;
+        }
+    }
+    if (fd < 0) {
+        return false;
+    }
+    bool filled = FillAndSync(fd, target, data, size);
+    if (close(fd) != 0 || !filled) {
+        unlink(name.c_str());
+        return false;
+    }
+    return true;
 }
 
 // Makes the rename itself durable. Some file systems cannot sync a folder (EINVAL); the
 // rename stands there all the same.
 bool SyncFolderOf(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? "."
-                               : slash == 0               ? "/"
-                                                          : path.substr(0, slash);
-    int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    int fd = open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) {
         return false;
     }
@@ -189,13 +246,12 @@ bool ReplaceRegularFile(const char* path, const uint8_t* data, size_t size) {
         return false;
     }
     std::string temporary;
-    int fd = CreateTemporaryFile(target, temporary);
-    if (fd < 0) {
+    if (!WriteUnnamedTemporary(target, data, size, temporary) &&
+        !WriteNamedTemporary(target, data, size, temporary)) {
         return false;
     }
     // unlink, not remove: should a folder have taken the name meanwhile, it stays.
-    if (!FillTemporaryFile(fd, target, data, size) ||
-        rename(temporary.c_str(), target.path.c_str()) != 0) {
+    if (rename(temporary.c_str(), target.path.c_str()) != 0) {
         unlink(temporary.c_str());
         return false;
     }
