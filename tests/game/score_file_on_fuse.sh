@@ -44,6 +44,6 @@ run() {
     unmount
 }
 
-run "" "ScoreFileTest.*"
+run "" "ScoreFileTest.*:ScoreStoreTest.*"
 run "--chmod-deny --perms=0644" \
-    "ScoreFileTest.Saved*:ScoreFileTest.Short*:ScoreFileTest.LineFeed*:ScoreFileTest.Linked*"
+    "ScoreFileTest.Saved*:ScoreFileTest.Short*:ScoreFileTest.LineFeed*:ScoreStoreTest.Linked*"
