@@ -13,8 +13,8 @@ libfontconfig-dev libfluidsynth-dev libpng-dev"
 # xfonts-base: SDL draws its message boxes on X11 with the server's core fonts; without them
 # a player never sees the game's questions and errors.
 RUN="fonts-liberation2 timgm6mb-soundfont libgl1-mesa-dri xfonts-base"
-TEST="libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev xvfb xdotool \
-imagemagick x11-utils sox python3 python3-numpy libx11-dev libxfixes-dev tesseract-ocr \
+TEST="libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev clang-format xvfb \
+xdotool imagemagick x11-utils sox python3 python3-numpy libx11-dev libxfixes-dev tesseract-ocr \
 tesseract-ocr-eng bindfs"
 WINDOWS="cmake make g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest wine wine64 zip"
 

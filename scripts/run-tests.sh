@@ -4,22 +4,24 @@
 # (cross-compiled with mingw-w64) with its suites and the game under Wine.
 set -eu
 JOBS=$(nproc 2>/dev/null || echo 2)
+# KF_WERROR=ON (as CI sets it) makes every warning an error.
+WERROR="-DKF_WERROR=${KF_WERROR:-OFF}"
 
 echo "== sanitizer build (address, undefined)"
-cmake -S . -B build/test -DCMAKE_BUILD_TYPE=Debug -DKF_SANITIZE=ON -DKF_BUILD_BENCH=OFF
+cmake -S . -B build/test -DCMAKE_BUILD_TYPE=Debug -DKF_SANITIZE=ON -DKF_BUILD_BENCH=OFF "$WERROR"
 cmake --build build/test -j "$JOBS"
 ctest --test-dir build/test --output-on-failure -j "$JOBS"
 
 echo "== thread-sanitizer build (music player tests)"
 cmake -S . -B build/tsan -DCMAKE_BUILD_TYPE=Debug -DKF_TSAN=ON -DKF_BUILD_GAME=OFF \
-    -DKF_BUILD_BENCH=OFF
+    -DKF_BUILD_BENCH=OFF "$WERROR"
 cmake --build build/tsan -j "$JOBS" --target music_tests
 ctest --test-dir build/tsan --output-on-failure -j "$JOBS" -L music
 
 echo "== fuzz targets (clang, libFuzzer)"
 cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang \
     -DCMAKE_CXX_COMPILER=clang++ -DKF_FUZZ=ON -DKF_BUILD_TESTS=OFF -DKF_BUILD_BENCH=OFF \
-    -DKF_BUILD_GAME=OFF
+    -DKF_BUILD_GAME=OFF "$WERROR"
 cmake --build build/fuzz -j "$JOBS"
 ctest --test-dir build/fuzz --output-on-failure
 
