@@ -28,9 +28,9 @@ HighscoreEntry HighscoreTable[HighscoreRows] = {
 
 int32_t PressPhase = 1;
 bool ReleasePlayed = false;
-int32_t ScreenState = 0;
+int32_t ScreenState = Screen::MainMenu;
 uint32_t MenuCursor = 0;
-const int32_t ScreenLineCount[5] = {5, 2, 1, 1, 1};
+const int32_t ScreenLineCount[Screen::Count] = {5, 2, 1, 1, 1};
 bool WindowActive = true;
 bool Fullscreen = true;
 bool QuitRequested = false;
@@ -97,7 +97,7 @@ void ResetGameState() {
     SetDefaultHighscores();
     PressPhase = 1;
     ReleasePlayed = false;
-    ScreenState = 0;
+    ScreenState = Screen::MainMenu;
     MenuCursor = 0;
     WindowActive = true;
     Fullscreen = true;

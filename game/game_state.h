@@ -98,11 +98,22 @@ extern int32_t PressPhase;
 // "rel" has been played in the current game; cleared by every menu step.
 extern bool ReleasePlayed;
 
-// Screen shown while no game runs: 0 main menu, 1 name entry, 2 highscores, 3 controls,
-// 4 congratulations; MenuCursor is the highlighted line counted from 0.
+// The screens shown while no game runs, as values of ScreenState (which stays a plain 32-bit
+// integer: the renderer and the tests read and write it as one).
+namespace Screen {
+inline constexpr int32_t MainMenu = 0;
+inline constexpr int32_t NameEntry = 1;
+inline constexpr int32_t Highscores = 2;
+inline constexpr int32_t Controls = 3;
+inline constexpr int32_t Congratulations = 4;
+inline constexpr int32_t Count = 5;
+} // namespace Screen
+
+// Screen shown while no game runs; MenuCursor is the highlighted line counted from 0, and
+// ScreenLineCount the number of lines of each screen.
 extern int32_t ScreenState;
 extern uint32_t MenuCursor;
-extern const int32_t ScreenLineCount[5];
+extern const int32_t ScreenLineCount[Screen::Count];
 
 // The window is not minimised (drawing happens only then); written by the platform.
 extern bool WindowActive;

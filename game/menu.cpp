@@ -75,13 +75,13 @@ void ActivateMainMenuLine(PlayerState& player) {
         StartGame(player);
         break;
     case 1:
-        ShowScreen(1);
+        ShowScreen(Screen::NameEntry);
         break;
     case 2:
-        ShowScreen(2);
+        ShowScreen(Screen::Highscores);
         break;
     case 3:
-        ShowScreen(3);
+        ShowScreen(Screen::Controls);
         break;
     case 4:
         QuitRequested = true;
@@ -96,20 +96,20 @@ void Activate(PlayerState& player) {
     KeyTable[Key::Space] = false;
     KeyTable[Key::Return] = false;
     switch (ScreenState) {
-    case 0:
+    case Screen::MainMenu:
         ActivateMainMenuLine(player);
         break;
-    case 1:
+    case Screen::NameEntry:
         if (MenuCursor == 1) {
-            ShowScreen(0);
+            ShowScreen(Screen::MainMenu);
         }
         break;
-    case 2:
-    case 3:
-        ShowScreen(0);
+    case Screen::Highscores:
+    case Screen::Controls:
+        ShowScreen(Screen::MainMenu);
         break;
-    case 4:
-        ShowScreen(2);
+    case Screen::Congratulations:
+        ShowScreen(Screen::Highscores);
         break;
     default:
         break;
@@ -119,12 +119,13 @@ void Activate(PlayerState& player) {
 } // namespace
 
 void HandleMenu() {
-    if (PlayerCount <= 0 || Players.empty() || ScreenState < 0 || ScreenState > 4) {
+    if (PlayerCount <= 0 || Players.empty() || ScreenState < Screen::MainMenu ||
+        ScreenState >= Screen::Count) {
         return;
     }
     PlayerState& player = Players[0];
     MoveCursor();
-    if (ScreenState == 1 && MenuCursor == 0) {
+    if (ScreenState == Screen::NameEntry && MenuCursor == 0) {
         EditName(player.name);
     }
     if (KeyTable[Key::Space] || KeyTable[Key::Return]) {

@@ -108,7 +108,7 @@ void EndGame(PlayerState& player) {
     if (player.length > HighscoreTable[HighscoreRows - 1].length) {
         InsertHighscore(player.length, player.name);
         PlaySoundEffect("klatschen");
-        ScreenState = 4;
+        ScreenState = Screen::Congratulations;
         MenuCursor = 0;
     }
 }

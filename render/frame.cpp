@@ -22,31 +22,30 @@ struct ScreenLine {
 };
 
 constexpr ScreenLine ScreenLines[] = {
-    {0, "Start new game", -0.7f, 0.3f, 0.05f},
-    {0, "Change player name", -0.7f, 0.2f, 0.05f},
-    {0, "View highscores", -0.7f, 0.1f, 0.05f},
-    {0, "Show controls", -0.7f, 0.0f, 0.05f},
-    {0, "Quit game", -0.7f, -0.1f, 0.05f},
-    {1, nullptr, -0.7f, 0.3f, 0.05f},
-    {1, "Back to main menu", -0.7f, 0.2f, 0.05f},
-    {2, "Back to main menu", -0.7f, 0.3f, 0.05f},
-    {2, "Highscores", -0.7f, 0.1f, 0.05f},
-    {2, "Pos", -0.7f, 0.0f, 0.05f},
-    {2, "Length", -0.4f, 0.0f, 0.05f},
-    {2, "Name", -0.1f, 0.0f, 0.05f},
-    {3, "Back to main menu", -0.7f, 0.3f, 0.05f},
-    {3, "Controls:", -0.7f, 0.1f, 0.05f},
-    {3, "hit A and L alternately to press", -0.7f, 0.0f, 0.05f},
-    {3, "cursor keys to move camera", -0.7f, -0.1f, 0.05f},
-    {4, "Go to highscores", -0.7f, 0.3f, 0.05f},
-    {4, "Congratulations!", -0.7f, 0.1f, 0.1f},
-    {4, "You made it into the top ten", -0.7f, 0.0f, 0.07f},
+    {Screen::MainMenu, "Start new game", -0.7f, 0.3f, 0.05f},
+    {Screen::MainMenu, "Change player name", -0.7f, 0.2f, 0.05f},
+    {Screen::MainMenu, "View highscores", -0.7f, 0.1f, 0.05f},
+    {Screen::MainMenu, "Show controls", -0.7f, 0.0f, 0.05f},
+    {Screen::MainMenu, "Quit game", -0.7f, -0.1f, 0.05f},
+    {Screen::NameEntry, nullptr, -0.7f, 0.3f, 0.05f},
+    {Screen::NameEntry, "Back to main menu", -0.7f, 0.2f, 0.05f},
+    {Screen::Highscores, "Back to main menu", -0.7f, 0.3f, 0.05f},
+    {Screen::Highscores, "Highscores", -0.7f, 0.1f, 0.05f},
+    {Screen::Highscores, "Pos", -0.7f, 0.0f, 0.05f},
+    {Screen::Highscores, "Length", -0.4f, 0.0f, 0.05f},
+    {Screen::Highscores, "Name", -0.1f, 0.0f, 0.05f},
+    {Screen::Controls, "Back to main menu", -0.7f, 0.3f, 0.05f},
+    {Screen::Controls, "Controls:", -0.7f, 0.1f, 0.05f},
+    {Screen::Controls, "hit A and L alternately to press", -0.7f, 0.0f, 0.05f},
+    {Screen::Controls, "cursor keys to move camera", -0.7f, -0.1f, 0.05f},
+    {Screen::Congratulations, "Go to highscores", -0.7f, 0.3f, 0.05f},
+    {Screen::Congratulations, "Congratulations!", -0.7f, 0.1f, 0.1f},
+    {Screen::Congratulations, "You made it into the top ten", -0.7f, 0.0f, 0.07f},
 };
 
 constexpr const char* Title = "Kesselfass 3D";
 constexpr const char* Credits = "Credits: Code/GFX/SND: Pelko, Drumm  Ideas: Pelko, Drumm, "
                                 "Sandwehr  Music: Ivo K. Marr";
-constexpr int HighscoreScreen = 2;
 
 void DrawWhite(float x, float y, float size, const char* text) {
     DrawTextAt(x, y, 1.0f, 1.0f, 1.0f, size, text);
@@ -104,7 +103,7 @@ void DrawMenuOverlay() {
             DrawName(line.x, line.y, line.size, Players[0].name);
         }
     }
-    if (ScreenState == HighscoreScreen) {
+    if (ScreenState == Screen::Highscores) {
         DrawHighscoreRows();
     }
     DrawWhite(-0.75f, 0.3f - 0.1f * static_cast<float>(MenuCursor), 0.05f, ">");

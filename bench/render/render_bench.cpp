@@ -2,6 +2,7 @@
 // software rasteriser under Xvfb): the CPU cost of DrawFrame up to its return, the whole frame
 // up to glFinish, and the start-up from a fresh context to the first finished frame.
 // Sausage lengths 10, 100 and 1000 cm, each with 75 live particles.
+#include "game/game_state.h"
 #include "render/render.h"
 #include "tools/renderframe/render_harness.h"
 #include "tools/renderframe/scene_fixtures.h"
@@ -71,7 +72,7 @@ void BM_FrameToFinish(benchmark::State& state) {
 
 // The main menu over the start scene, as the game shows it between games.
 void BM_MenuFrameToFinish(benchmark::State& state) {
-    ShowMenuScreen(0, 0);
+    ShowMenuScreen(Screen::MainMenu, 0);
     TimeFramesToFinish(state);
 }
 
@@ -81,7 +82,7 @@ void BM_StartUpToFirstFrame(benchmark::State& state) {
     CloseHarnessWindow();
     IterationTimer timer(state);
     for (auto _ : state) {
-        ShowMenuScreen(0, 0);
+        ShowMenuScreen(Screen::MainMenu, 0);
         if (!OpenHarnessWindow(false)) {
             state.SkipWithError("no GL window");
             break;

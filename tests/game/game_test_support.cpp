@@ -36,7 +36,7 @@ void GameTest::RunTicks(int count) {
 }
 
 void GameTest::StartGameFromMenu() {
-    ScreenState = 0;
+    ScreenState = Screen::MainMenu;
     MenuCursor = 0;
     KeyTable[Key::Return] = true;
     RunTicks(1);

@@ -4,6 +4,7 @@
 #include "game/game_tick.h"
 
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -24,48 +25,50 @@ TEST_F(MenuTest, CursorStopsAtTheEndsAndStillConsumesTheKey) {
 }
 
 TEST_F(MenuTest, EachMainMenuLineLeadsToItsScreen) {
-    for (uint32_t line = 1; line <= 3; ++line) {
-        ScreenState = 0;
+    const std::pair<uint32_t, int32_t> lineToScreen[] = {
+        {1, Screen::NameEntry}, {2, Screen::Highscores}, {3, Screen::Controls}};
+    for (const auto& [line, screen] : lineToScreen) {
+        ScreenState = Screen::MainMenu;
         MenuCursor = line;
         Tap(Key::Return);
-        EXPECT_EQ(ScreenState, static_cast<int32_t>(line));
+        EXPECT_EQ(ScreenState, screen) << "line " << line;
         EXPECT_EQ(MenuCursor, 0u);
     }
     EXPECT_EQ(CountSounds("flush"), 3);
-    ScreenState = 0;
+    ScreenState = Screen::MainMenu;
     MenuCursor = 4;
     Tap(Key::Space);
     EXPECT_TRUE(QuitRequested);
 }
 
 TEST_F(MenuTest, BackLinesReturnToTheMainMenu) {
-    ScreenState = 1;
+    ScreenState = Screen::NameEntry;
     MenuCursor = 1;
     Tap(Key::Return);
-    EXPECT_EQ(ScreenState, 0);
-    for (int32_t screen : {2, 3}) {
+    EXPECT_EQ(ScreenState, Screen::MainMenu);
+    for (int32_t screen : {Screen::Highscores, Screen::Controls}) {
         ScreenState = screen;
         MenuCursor = 0;
         Tap(Key::Space);
-        EXPECT_EQ(ScreenState, 0);
+        EXPECT_EQ(ScreenState, Screen::MainMenu);
     }
 }
 
 TEST_F(MenuTest, CongratulationsLeadToHighscoresThenMainMenu) {
-    ScreenState = 4;
+    ScreenState = Screen::Congratulations;
     Tap(Key::Return);
-    EXPECT_EQ(ScreenState, 2);
+    EXPECT_EQ(ScreenState, Screen::Highscores);
     EXPECT_EQ(MenuCursor, 0u);
     Tap(Key::Return);
-    EXPECT_EQ(ScreenState, 0);
+    EXPECT_EQ(ScreenState, Screen::MainMenu);
 }
 
 TEST_F(MenuTest, SpaceAndReturnTogetherActivateOnce) {
-    ScreenState = 0;
+    ScreenState = Screen::MainMenu;
     MenuCursor = 2;
     KeyTable[Key::Space] = KeyTable[Key::Return] = true;
     RunTicks(2);
-    EXPECT_EQ(ScreenState, 2);
+    EXPECT_EQ(ScreenState, Screen::Highscores);
     EXPECT_EQ(CountSounds("flush"), 1);
     EXPECT_FALSE(KeyTable[Key::Space] || KeyTable[Key::Return]);
 }
@@ -73,13 +76,13 @@ TEST_F(MenuTest, SpaceAndReturnTogetherActivateOnce) {
 TEST_F(MenuTest, CursorMovesBeforeTheActivation) {
     KeyTable[Key::Down] = KeyTable[Key::Return] = true;
     RunTicks(1);
-    EXPECT_EQ(ScreenState, 1) << "the activation took line 1";
+    EXPECT_EQ(ScreenState, Screen::NameEntry) << "the activation took line 1";
 }
 
 TEST_F(MenuTest, StartingAGameKeepsScreenAndName) {
     Tap(Key::Return);
     EXPECT_TRUE(Player().inGame);
-    EXPECT_EQ(ScreenState, 0);
+    EXPECT_EQ(ScreenState, Screen::MainMenu);
     EXPECT_EQ(MenuCursor, 0u);
     EXPECT_STREQ(Player().name, "VOV1ER0U");
 }
@@ -96,7 +99,7 @@ class NameEntryTest : public GameTest {
   protected:
     void SetUp() override {
         GameTest::SetUp();
-        ScreenState = 1;
+        ScreenState = Screen::NameEntry;
         MenuCursor = 0;
         Player().name[0] = '\0';
     }
@@ -157,7 +160,7 @@ TEST_F(NameEntryTest, TypingOnlyOnTheNameLine) {
     EXPECT_STREQ(Player().name, "");
     EXPECT_TRUE(KeyTable['A']) << "not consumed off the name line";
     KeyTable['A'] = false;
-    ScreenState = 0;
+    ScreenState = Screen::MainMenu;
     MenuCursor = 0;
     KeyTable['7'] = true;
     RunTicks(1);
@@ -167,13 +170,13 @@ TEST_F(NameEntryTest, TypingOnlyOnTheNameLine) {
 TEST_F(NameEntryTest, ActivatingTheNameLineOnlyFlushes) {
     Tap('N');
     Tap(Key::Space);
-    EXPECT_EQ(ScreenState, 1);
+    EXPECT_EQ(ScreenState, Screen::NameEntry);
     EXPECT_STREQ(Player().name, "N");
     EXPECT_EQ(CountSounds("flush"), 1);
 }
 
 TEST_F(NameEntryTest, EmptyNameGoesIntoTheTable) {
-    ScreenState = 0;
+    ScreenState = Screen::MainMenu;
     MenuCursor = 0;
     StartGameFromMenu();
     Player().length = 20.0f;

@@ -32,7 +32,7 @@ TEST_F(PressTest, StartingAGameSetsItsFields) {
     EXPECT_FLOAT_EQ(Player().length, 0.0f);
     EXPECT_FLOAT_EQ(Player().pistonHeight, 5.0f);
     EXPECT_FLOAT_EQ(Player().pistonSpeed, 0.0f);
-    EXPECT_EQ(ScreenState, 0);
+    EXPECT_EQ(ScreenState, Screen::MainMenu);
 }
 
 TEST_F(PressTest, OneTickLeaksGrowsTheLeakAndTheSausage) {
@@ -61,7 +61,7 @@ TEST_F(PressTest, AGameWithoutKeysEndsOnItsTick302) {
     EXPECT_NEAR(Player().length, 1.33f, 0.01f);
     EXPECT_NEAR(Player().pistonHeight, -5.1f, 1e-3);
     // 1.33 cm beats no row of the default table.
-    EXPECT_EQ(ScreenState, 0);
+    EXPECT_EQ(ScreenState, Screen::MainMenu);
     EXPECT_EQ(CountSounds("klatschen"), 0);
 }
 
@@ -94,7 +94,7 @@ TEST_F(PressTest, TopTenLengthEntersTheTableWithApplause) {
     EXPECT_FLOAT_EQ(HighscoreTable[0].length, 11.5f);
     EXPECT_STREQ(HighscoreTable[0].name, "VOV1ER0U");
     EXPECT_EQ(CountSounds("klatschen"), 1);
-    EXPECT_EQ(ScreenState, 4);
+    EXPECT_EQ(ScreenState, Screen::Congratulations);
     EXPECT_EQ(MenuCursor, 0u);
 }
 
@@ -107,7 +107,7 @@ TEST_F(PressTest, LengthEqualToRowNineDoesNotEnter) {
     EXPECT_FLOAT_EQ(HighscoreTable[9].length, 2.0f);
     EXPECT_STREQ(HighscoreTable[9].name, "QUARZMOLCH");
     EXPECT_EQ(CountSounds("klatschen"), 0);
-    EXPECT_EQ(ScreenState, 0);
+    EXPECT_EQ(ScreenState, Screen::MainMenu);
 }
 
 TEST_F(PressTest, EscapeLeavesAtTheEndOfTheTickWithoutAnEntry) {
@@ -119,7 +119,7 @@ TEST_F(PressTest, EscapeLeavesAtTheEndOfTheTickWithoutAnEntry) {
     EXPECT_GT(Player().length, 50.0f) << "the rest of the press step still ran";
     EXPECT_FLOAT_EQ(HighscoreTable[0].length, 11.0f);
     EXPECT_EQ(CountSounds("klatschen"), 0);
-    EXPECT_EQ(ScreenState, 0);
+    EXPECT_EQ(ScreenState, Screen::MainMenu);
 }
 
 TEST_F(PressTest, CameraKeysAndClamps) {
@@ -144,7 +144,7 @@ TEST_F(PressTest, CatchUpTicksSeeHeldKeysInEveryTickButClearedEntriesOnce) {
     KeyTable[Key::Escape] = true;
     RunTicks(1);
     KeyTable[Key::Escape] = false;
-    ScreenState = 0;
+    ScreenState = Screen::MainMenu;
     MenuCursor = 0;
     KeyTable[Key::Down] = true;
     RunTicks(3);

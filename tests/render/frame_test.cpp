@@ -81,13 +81,13 @@ TEST_F(Frame, MainMenuShowsTitleCreditsFiveLinesAndTheCursorOnItsRow) {
                                              {-0.7f, 0.0f, 0.05f, 7.5f},
                                              {-0.7f, -0.1f, 0.05f, 5.0f}};
     for (uint32_t cursor : {0u, 2u, 4u}) {
-        ShowMenuScreen(0, cursor);
+        ShowMenuScreen(Screen::MainMenu, cursor);
         ExpectOverlay(lines, cursor, 5);
     }
 }
 
 TEST_F(Frame, HighscoresScreenShowsItsHeadingsAndTenRows) {
-    ShowMenuScreen(2, 0);
+    ShowMenuScreen(Screen::Highscores, 0);
     std::vector<ExpectedLine> lines = {{-0.7f, 0.3f, 0.05f, 9.5f},
                                        {-0.7f, 0.1f, 0.05f, 5.5f},
                                        {-0.7f, 0.0f, 0.05f, 2.0f},
@@ -103,19 +103,19 @@ TEST_F(Frame, HighscoresScreenShowsItsHeadingsAndTenRows) {
 }
 
 TEST_F(Frame, ControlsAndCongratulationsScreensShowTheirLines) {
-    ShowMenuScreen(3, 0);
+    ShowMenuScreen(Screen::Controls, 0);
     ExpectOverlay({{-0.7f, 0.3f, 0.05f, 9.5f},
                    {-0.7f, 0.1f, 0.05f, 5.0f},
                    {-0.7f, 0.0f, 0.05f, 17.0f},
                    {-0.7f, -0.1f, 0.05f, 14.0f}},
                   0, 1);
-    ShowMenuScreen(4, 0);
+    ShowMenuScreen(Screen::Congratulations, 0);
     ExpectOverlay(
         {{-0.7f, 0.3f, 0.05f, 9.0f}, {-0.7f, 0.1f, 0.1f, 9.0f}, {-0.7f, 0.0f, 0.07f, 15.5f}}, 0, 1);
 }
 
 TEST_F(Frame, NameEntryShowsTheNameAndAnEmptyNameShowsNothingOnItsLine) {
-    ShowMenuScreen(1, 1);
+    ShowMenuScreen(Screen::NameEntry, 1);
     ExpectOverlay({{-0.7f, 0.3f, 0.05f, 6.0f}, {-0.7f, 0.2f, 0.05f, 9.5f}}, 1, 2);
     // Without a name its line stays empty: nothing is drawn outside the other boxes.
     Players[0].name[0] = '\0';
@@ -125,7 +125,7 @@ TEST_F(Frame, NameEntryShowsTheNameAndAnEmptyNameShowsNothingOnItsLine) {
 // A damaged scores.dat can leave a name without its terminating zero: all 32 bytes show, and
 // nothing after them is read (the sanitizers watch the table's end).
 TEST_F(Frame, HighscoreNamesFillingAllTheirBytesStopAtTheBuffer) {
-    ShowMenuScreen(2, 0);
+    ShowMenuScreen(Screen::Highscores, 0);
     std::memset(HighscoreTable[9].name, 'W', NameBufferSize);
     FrameImage frame = FrameOf();
     float y = -0.08f - 0.06f * 9.0f;
@@ -135,7 +135,7 @@ TEST_F(Frame, HighscoreNamesFillingAllTheirBytesStopAtTheBuffer) {
 // A crafted scores.dat can hold lengths up to 3.4e38: the text stays in the Length column and
 // never runs into the Name column (these rows' names are empty, so nothing belongs there).
 TEST_F(Frame, HugeHighscoreLengthsStayInTheirColumn) {
-    ShowMenuScreen(2, 0);
+    ShowMenuScreen(Screen::Highscores, 0);
     HighscoreTable[0].length = 1e30f;
     HighscoreTable[1].length = -std::numeric_limits<float>::max();
     for (int row : {0, 1}) {
@@ -154,7 +154,7 @@ TEST_F(Frame, HugeHighscoreLengthsStayInTheirColumn) {
 
 TEST_F(Frame, InAGameTheFrameIsTheSceneWithItsReadoutsAndNoMenu) {
     SetUpRunningGame(42.0f, 75);
-    for (int32_t screen = 0; screen < 5; ++screen) {
+    for (int32_t screen = Screen::MainMenu; screen < Screen::Count; ++screen) {
         ScreenState = screen;
         EXPECT_EQ(CountDifferences(FrameOf(), SceneOf()), 0) << "screen " << screen;
     }
@@ -169,7 +169,7 @@ TEST_F(Frame, InAGameTheFrameIsTheSceneWithItsReadoutsAndNoMenu) {
 }
 
 TEST_F(Frame, ClearsToTheFogColourWhichShowsWhereTheSceneFadesOut) {
-    ShowMenuScreen(0, 0);
+    ShowMenuScreen(Screen::MainMenu, 0);
     FrameImage frame = Capture([] {
         glClearColor(1.0f, 0.0f, 0.0f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT);
@@ -193,7 +193,7 @@ TEST_F(Frame, ClearsToTheFogColourWhichShowsWhereTheSceneFadesOut) {
 }
 
 TEST_F(Frame, TheSameStateDrawsTheSamePixelsAndOnlyTheClockMovesTheWave) {
-    ShowMenuScreen(0, 3);
+    ShowMenuScreen(Screen::MainMenu, 3);
     EXPECT_EQ(CountDifferences(FrameOf(), FrameOf()), 0);
     SetUpRunningGame(42.0f, 75);
     FrameImage first = FrameOf();

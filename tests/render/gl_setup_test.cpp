@@ -1,4 +1,5 @@
 // Projection and the fixed GL state, and the rebuild of every GL object in a new context.
+#include "game/game_state.h"
 #include "gl_test_env.h"
 #include "render/body_list.h"
 #include "render/outline_font.h"
@@ -49,7 +50,7 @@ TEST(ResizeView, ZeroHeightCountsAsOneAndTheAspectIsAFloatQuotient) {
 
 TEST(InitRenderState, LeavesLightingDepthAndTheObjectsOfTheContextReady) {
     REQUIRE_GL();
-    ShowMenuScreen(0, 0);
+    ShowMenuScreen(Screen::MainMenu, 0);
     DrawFrame();
     SwapHarnessWindow();
     // What a frame must not undo.
@@ -77,7 +78,7 @@ TEST(InitRenderState, LeavesLightingDepthAndTheObjectsOfTheContextReady) {
 TEST(InitRenderState, ANewContextDrawsTheSameFrames) {
     REQUIRE_GL();
     HarnessClockMs = 5000;
-    ShowMenuScreen(2, 0);
+    ShowMenuScreen(Screen::Highscores, 0);
     FrameImage menuBefore = Capture([] { DrawFrame(); });
     SetUpRunningGame(25.0f, 40);
     FrameImage gameBefore = Capture([] { DrawFrame(); });
@@ -88,7 +89,7 @@ TEST(InitRenderState, ANewContextDrawsTheSameFrames) {
     ASSERT_TRUE(InitRenderState());
     DrawWarmUpFrame();
 
-    ShowMenuScreen(2, 0);
+    ShowMenuScreen(Screen::Highscores, 0);
     FrameImage menuAfter = Capture([] { DrawFrame(); });
     SetUpRunningGame(25.0f, 40);
     FrameImage gameAfter = Capture([] { DrawFrame(); });

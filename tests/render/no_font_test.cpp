@@ -21,7 +21,7 @@ TEST(NoFont, FramesDrawWithoutAnyText) {
     REQUIRE_GL();
     EXPECT_NE(FontListBase, 0u);
     EXPECT_TRUE(glIsList(FontListBase + 'A'));
-    ShowMenuScreen(0, 0);
+    ShowMenuScreen(Screen::MainMenu, 0);
     FrameImage frame = Capture([] { DrawFrame(); });
     FrameImage scene = Capture([] { DrawScene(0); });
     EXPECT_EQ(CountDifferences(frame, scene), 0);

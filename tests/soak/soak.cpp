@@ -91,8 +91,9 @@ bool StateInBounds() {
     const PlayerState& player = Players[0];
     bool finite = std::isfinite(player.pressure) && std::isfinite(player.length) &&
                   std::isfinite(player.pitch) && std::isfinite(player.yaw);
-    return finite && player.pitch >= -45.0f && player.pitch <= 90.0f && ScreenState >= 0 &&
-           ScreenState <= 4 && MenuCursor < static_cast<uint32_t>(ScreenLineCount[ScreenState]);
+    return finite && player.pitch >= -45.0f && player.pitch <= 90.0f &&
+           ScreenState >= Screen::MainMenu && ScreenState < Screen::Count &&
+           MenuCursor < static_cast<uint32_t>(ScreenLineCount[ScreenState]);
 }
 
 SDL_Window* OpenContext() {

@@ -19,12 +19,12 @@ struct Shot {
 };
 
 void SetUpCongratulations() {
-    ShowMenuScreen(4, 0);
+    ShowMenuScreen(Screen::Congratulations, 0);
     InsertHighscore(23.45f, Players[0].name);
 }
 
 void SetUpNameEntry() {
-    ShowMenuScreen(1, 0);
+    ShowMenuScreen(Screen::NameEntry, 0);
     std::strcpy(Players[0].name, "QUARZ42");
 }
 
@@ -36,10 +36,10 @@ void SetUpGameFromAbove(float length, float leak) {
 }
 
 const Shot Shots[] = {
-    {"menu.png", [] { ShowMenuScreen(0, 0); }},
+    {"menu.png", [] { ShowMenuScreen(Screen::MainMenu, 0); }},
     {"name_entry.png", SetUpNameEntry},
-    {"highscores.png", [] { ShowMenuScreen(2, 0); }},
-    {"controls.png", [] { ShowMenuScreen(3, 0); }},
+    {"highscores.png", [] { ShowMenuScreen(Screen::Highscores, 0); }},
+    {"controls.png", [] { ShowMenuScreen(Screen::Controls, 0); }},
     {"congratulations.png", SetUpCongratulations},
     {"game.png", [] { SetUpRunningGame(42.0f, 75); }},
     {"game_start.png", [] { SetUpRunningGame(3.0f, 12, 0.05f); }},
