@@ -7,13 +7,6 @@
 #include <cstdlib>
 #include <cstring>
 
-bool PlaySoundEffect(const char*) {
-    return false;
-}
-uint32_t GetTickCount() {
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     SetDefaultHighscores();
     ApplyScoreFileBytes(data, size);

@@ -1,21 +1,9 @@
-// Test doubles for the game core's seams and the shared fixture.
+// The shared fixture of the game-core tests.
 #include "game_test_support.h"
 
 #include "game/game_tick.h"
 
 #include <algorithm>
-
-std::vector<std::string> SoundRequests;
-uint32_t FakeClockMs = 0;
-
-bool PlaySoundEffect(const char* name) {
-    SoundRequests.emplace_back(name);
-    return true;
-}
-
-uint32_t GetTickCount() {
-    return FakeClockMs;
-}
 
 void GameTest::SetUp() {
     ResetGameState();

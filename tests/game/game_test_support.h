@@ -1,19 +1,15 @@
-// Test doubles for the game core's calls out (a sound recorder and a hand-set clock) and a
-// fixture that puts the game back to its start-up state.
+// The fixture of the game-core tests: the game back at its start-up state, the sound recorder
+// emptied and the hand-set clock at a fixed time.
 #pragma once
 
 #include "game/game_state.h"
+#include "tests/fakes/fake_platform_calls.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
 #include <vector>
-
-// Every PlaySoundEffect request, in order.
-extern std::vector<std::string> SoundRequests;
-// What GetTickCount returns.
-extern uint32_t FakeClockMs;
 
 class GameTest : public ::testing::Test {
   protected:

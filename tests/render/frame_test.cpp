@@ -4,6 +4,7 @@
 #include "gl_test_env.h"
 #include "render/render.h"
 #include "render/scene.h"
+#include "tests/fakes/fake_platform_calls.h"
 #include "tools/renderframe/scene_fixtures.h"
 
 #include <GL/gl.h>
@@ -70,7 +71,7 @@ class Frame : public testing::Test {
   protected:
     void SetUp() override {
         REQUIRE_GL();
-        HarnessClockMs = 123456;
+        FakeClockMs = 123456;
     }
 };
 
@@ -198,7 +199,7 @@ TEST_F(Frame, TheSameStateDrawsTheSamePixelsAndOnlyTheClockMovesTheWave) {
     SetUpRunningGame(42.0f, 75);
     FrameImage first = FrameOf();
     EXPECT_EQ(CountDifferences(first, FrameOf()), 0);
-    HarnessClockMs += 500;
+    FakeClockMs += 500;
     EXPECT_GT(CountDifferences(first, FrameOf()), 0);
 }
 

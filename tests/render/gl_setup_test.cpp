@@ -4,6 +4,7 @@
 #include "render/body_list.h"
 #include "render/outline_font.h"
 #include "render/render.h"
+#include "tests/fakes/fake_platform_calls.h"
 #include "texgen/texture_upload.h"
 #include "tools/renderframe/scene_fixtures.h"
 
@@ -77,7 +78,7 @@ TEST(InitRenderState, LeavesLightingDepthAndTheObjectsOfTheContextReady) {
 // F1 closes the window and opens a new one: everything GL is made again and must look the same.
 TEST(InitRenderState, ANewContextDrawsTheSameFrames) {
     REQUIRE_GL();
-    HarnessClockMs = 5000;
+    FakeClockMs = 5000;
     ShowMenuScreen(Screen::Highscores, 0);
     FrameImage menuBefore = Capture([] { DrawFrame(); });
     SetUpRunningGame(25.0f, 40);

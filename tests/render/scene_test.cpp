@@ -6,6 +6,7 @@
 #include "render/body_list.h"
 #include "render/scene.h"
 #include "render/sphere_mesh.h"
+#include "tests/fakes/fake_platform_calls.h"
 #include "tools/renderframe/scene_fixtures.h"
 
 #include <GL/gl.h>
@@ -20,7 +21,7 @@ class Scene : public testing::Test {
   protected:
     void SetUp() override {
         REQUIRE_GL();
-        HarnessClockMs = 2000;
+        FakeClockMs = 2000;
     }
 };
 

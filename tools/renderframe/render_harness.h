@@ -37,10 +37,3 @@ FrameImage ReadBackBuffer();
 
 // Writes the image as an 8-bit RGB PNG. False when the file cannot be written.
 bool WritePng(const FrameImage& image, const char* path);
-
-// The clock that GetTickCount returns in programs linked with this harness, in ms.
-// Hand-set, so that the wave surface is the same in every frame that uses the same value.
-extern uint32_t HarnessClockMs;
-
-// Sound requests made by the game core in such programs; they are only counted.
-extern int HarnessSoundRequests;

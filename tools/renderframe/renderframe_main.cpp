@@ -3,6 +3,7 @@
 //   renderframe OUTDIR [--shown]
 #include "game/game_state.h"
 #include "render/render.h"
+#include "tests/fakes/fake_platform_calls.h"
 #include "tools/renderframe/render_harness.h"
 #include "tools/renderframe/scene_fixtures.h"
 
@@ -61,7 +62,7 @@ int main(int argc, char** argv) {
     if (!OpenHarnessWindow(shown) || !InitRenderState()) {
         return 1;
     }
-    HarnessClockMs = 123456;
+    FakeClockMs = 123456;
     int failures = 0;
     for (const Shot& shot : Shots) {
         shot.setUp();
