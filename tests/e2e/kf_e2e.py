@@ -1,6 +1,17 @@
 """Driving the real kesselfass3d on an X display (normally a private Xvfb from
 scripts/with-xvfb.sh): start it in a scratch folder, find its window, type as a person does,
-photograph the screen, and wait for it to end. Every wait has a generous deadline."""
+photograph the screen, and wait for it to end. Every wait has a generous deadline.
+
+The tests act on X in two ways, each for what the other does badly:
+- XTEST from this very process (ctypes on libXtst): key presses and pointer moves. A player's
+  rhythm of eight presses a second needs each event sent in well under its 125 ms, and starting
+  a program per event (xdotool) takes up to 200 ms on a busy machine.
+- x11_probe (tests/e2e/x11_probe.cpp, Xlib): what a window manager does and what only Xlib's
+  structures carry: the close request (a client message), iconifying and restoring (WM_STATE,
+  _NET_WM_STATE), the pointer's picture (XFixes) and the keyboard's auto-repeat. Through ctypes
+  each would copy XEvent or XFixesCursorImage field by field, unchecked by any compiler.
+Looking needs neither: xwininfo and xdpyinfo list windows and the screen, ImageMagick's import
+photographs it."""
 
 import ctypes
 import os
@@ -131,9 +142,8 @@ def visible_windows(name):
     return [wid for wid, title in ids if title == name and window_mapped(wid)]
 
 
-class Keyboard:
-    """Key events through the XTEST extension, straight from this process: on a busy machine
-    starting an xdotool process per event takes up to 200 ms, too slow for a press rhythm."""
+class XTest:
+    """Key and pointer events through the XTEST extension, straight from this process."""
 
     def __init__(self):
         self.x11 = ctypes.CDLL("libX11.so.6")
@@ -147,35 +157,44 @@ class Keyboard:
         self.x11.XFlush.argtypes = [ctypes.c_void_p]
         self.xtst.XTestFakeKeyEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int,
                                                 ctypes.c_ulong]
+        self.xtst.XTestFakeMotionEvent.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_int,
+                                                   ctypes.c_int, ctypes.c_ulong]
         self.display = self.x11.XOpenDisplay(None)
-        check(self.display, "cannot open the display for key events")
+        check(self.display, "cannot open the display for key and pointer events")
         # Xlib is not thread-safe; a rhythm thread and the test share this connection.
         self.lock = threading.Lock()
 
     def send(self, key, down):
-        """Key down (True) or up (False); `key` is an X keysym name as xdotool takes it."""
+        """Key down (True) or up (False); `key` is an X keysym name ("a", "Return", "F1")."""
         with self.lock:
             code = self.x11.XKeysymToKeycode(self.display, self.x11.XStringToKeysym(key.encode()))
             check(code != 0, f"no key code for {key!r}")
             self.xtst.XTestFakeKeyEvent(self.display, code, 1 if down else 0, 0)
             self.x11.XFlush(self.display)
 
+    def move_pointer(self, x, y):
+        """Puts the pointer at (x, y) on the screen."""
+        with self.lock:
+            # Screen -1: the screen the pointer is on.
+            self.xtst.XTestFakeMotionEvent(self.display, -1, x, y, 0)
+            self.x11.XFlush(self.display)
 
-_KEYBOARD = None
+
+_XTEST = None
 
 
-def keyboard():
-    global _KEYBOARD
-    if _KEYBOARD is None:
-        _KEYBOARD = Keyboard()
-    return _KEYBOARD
+def xtest():
+    global _XTEST
+    if _XTEST is None:
+        _XTEST = XTest()
+    return _XTEST
 
 
 def press(key, hold=KEY_HOLD_S, pause=0.15):
     """Presses and releases one key (an X keysym name), as a person's short press."""
-    keyboard().send(key, True)
+    xtest().send(key, True)
     time.sleep(hold)
-    keyboard().send(key, False)
+    xtest().send(key, False)
     time.sleep(pause)
 
 
@@ -191,14 +210,14 @@ def hold_until(key, condition, what, timeout=60, poll=0.02):
     """Holds `key` down until `condition()` holds, however long a slow pass of the game's loop
     keeps a tick from seeing it (auto-repeat is off, so it stays one press); fails with `what`
     after `timeout` seconds."""
-    keyboard().send(key, True)
+    xtest().send(key, True)
     try:
         deadline = time.monotonic() + timeout
         while not condition():
             check(time.monotonic() < deadline, f"{what} within {timeout} s of pressing {key}")
             time.sleep(poll)
     finally:
-        keyboard().send(key, False)
+        xtest().send(key, False)
 
 
 def quit_game(game):
@@ -219,7 +238,7 @@ class Rhythm:
         self.duration = duration
         self.period = 1.0 / rate
         self.hold = min(hold, self.period * 0.8)
-        self.act = act or (lambda key, down: keyboard().send(key, down))
+        self.act = act or (lambda key, down: xtest().send(key, down))
         self.stopping = threading.Event()
         self.thread = threading.Thread(target=self._run, daemon=True)
         self.presses = 0
@@ -281,6 +300,16 @@ def screen_brightness():
         return float(shot.stdout.strip())
     except ValueError:
         return 0.0
+
+
+def move_pointer(x, y, window=None):
+    """Puts the pointer at (x, y) on the screen, or in the window's client area if one is
+    given."""
+    if window is not None:
+        left, top, _, _ = window_geometry(window)
+        check(left is not None and top is not None, f"no geometry for window {window}")
+        x, y = left + x, top + y
+    xtest().move_pointer(x, y)
 
 
 def window_geometry(window):

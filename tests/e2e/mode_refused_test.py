@@ -14,7 +14,7 @@ def answer_box(game, caption, key):
     # Let the box finish drawing before it is answered.
     time.sleep(0.5)
     # Without a window manager the keyboard follows the pointer: put it on the box.
-    kf_e2e.run(["xdotool", "mousemove", "--window", box, "20", "20"])
+    kf_e2e.move_pointer(20, 20, window=box)
     time.sleep(0.3)
     kf_e2e.press(key)
     return box
@@ -41,7 +41,7 @@ def accepted(binary):
         answer_box(game, "Vorx GL", "Return")
         window = game.wait_for_window()
         game.wait_for_picture()
-        kf_e2e.run(["xdotool", "mousemove", "400", "300"])
+        kf_e2e.move_pointer(400, 300)
         kf_e2e.wait_until(lambda: not kf_e2e.cursor_hidden(), "the cursor stays hidden after Yes")
         check(kf_e2e.screen_size() == (800, 600), "the display mode was changed")
         kf_e2e.close_window(window)

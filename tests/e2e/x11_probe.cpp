@@ -1,4 +1,5 @@
-// Test helper for the end-to-end tests, doing what xdotool cannot:
+// Test helper for the end-to-end tests, for what needs Xlib's own structures (kf_e2e.py says
+// why the keys and the pointer go another way):
 //   x11_probe close <window-id>   ask the window to close as a window manager's close box does
 //                                 (a WM_DELETE_WINDOW client message)
 //   x11_probe cursor              print "hidden" when the pointer shows no visible pixel (a

@@ -37,7 +37,7 @@ def accepted(exe, screens):
         check(kf_e2e.screen_size() == (800, 600), "the display mode was changed")
         geometry = kf_e2e.window_geometry(window)
         check(kf_wine.framed_at_corner(geometry, (800, 600)), f"windowed client {geometry}")
-        kf_e2e.run(["xdotool", "mousemove", "400", "300"])
+        kf_e2e.move_pointer(400, 300)
         kf_e2e.wait_until(lambda: not kf_e2e.cursor_hidden(), "the cursor stays hidden after Yes")
         screens.wait_for(game, kf_screen.main_menu, "the main menu in the window", "windowed")
         kf_e2e.quit_game(game)
