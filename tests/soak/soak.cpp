@@ -105,6 +105,19 @@ SDL_Window* OpenContext() {
     return window;
 }
 
+// One tick of random input at the next timestamp, which is also the game's clock. True when
+// a game started in it. The sounds are not this run's subject, and keeping them would look
+// like growth.
+bool PlayTick(std::mt19937& random) {
+    bool wasInGame = Players[0].inGame;
+    RandomInput(random);
+    FakeClockMs += TickMs;
+    GameTick(FakeClockMs);
+    SoundRequests.clear();
+    QuitRequested = false;
+    return !wasInGame && Players[0].inGame;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -126,17 +139,8 @@ int main(int argc, char** argv) {
     long warmKb = 0;
     long peakKb = 0;
     long games = 0;
-    bool wasInGame = false;
     for (long tick = 0; tick < options.ticks; ++tick) {
-        RandomInput(random);
-        // The game's clock is the tick's timestamp; the sounds are not this run's subject, and
-        // keeping them would look like growth.
-        FakeClockMs += TickMs;
-        GameTick(FakeClockMs);
-        SoundRequests.clear();
-        games += (!wasInGame && Players[0].inGame) ? 1 : 0;
-        wasInGame = Players[0].inGame;
-        QuitRequested = false;
+        games += PlayTick(random) ? 1 : 0;
         if (!StateInBounds()) {
             std::fprintf(stderr, "soak: state out of bounds at tick %ld\n", tick);
             return 1;
