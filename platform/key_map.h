@@ -9,8 +9,9 @@
 int VirtualKeyFromSdl(SDL_Keycode key);
 
 // Writes one key event into KeyTable: a key-down (a repeat too) sets the key's entry, a key-up
-// clears it. With NumLock off the keypad's 8, 2, 4, 6 and period are the cursor keys and Delete. Keys pressed with Alt held and F10 are system keys and never set an entry.
-// Called on the main thread for SDL_KEYDOWN and SDL_KEYUP.
+// clears it. With NumLock off the keypad's 8, 2, 4, 6 and period are the cursor keys and Delete.
+// Keys pressed with Alt held and F10 are system keys and never set an entry. Called on the main
+// thread for SDL_KEYDOWN and SDL_KEYUP.
 void ApplyKeyEvent(const SDL_KeyboardEvent& event);
 
 // True for the key-down that asks to close the window as the system menu does (Alt+F4).
