@@ -10,11 +10,12 @@
 #   render                        render/ game/ texgen/             + GL, FreeType, fontconfig,
 #                                                                     <windows.h>
 #   platform                      every library                     anything
-# Two kinds of file may reach further than their library: texgen's GL upload
+# Three kinds of file may reach further than their library: texgen's GL upload
 # (texgen/texture_upload.*) includes GL, the game's score stores (game/score_store_*.cpp)
 # the file-system calls of their system, and the Windows look-up of the resources
-# (resources/resource_lookup_win32.cpp) <windows.h>, whose module resources it reads. tools/, tests/ and bench/ are not checked: they
-# include what they link, and the build gives them no more.
+# (resources/resource_lookup_win32.cpp) <windows.h>, whose module resources it reads.
+# tools/, tests/ and bench/ are not checked: they include what they link, and the build gives
+# them no more.
 set -eu
 
 root="${1:-$(dirname "$0")/..}"
