@@ -28,9 +28,14 @@ import time
 TITLE = "QUARZMOLCH erlauben sich zu praesentieren: Kesselfass 3D"
 # A person's key press lasts ~100 ms and the game reads keys at its next 40 ms tick. The
 # sanitizer build draws a frame in ~70 ms on an idle machine and much slower on a busy one, and
-# a press whose key-down and key-up both wait out one frame is never seen by a tick; so the
-# tests hold keys longer, with the display's auto-repeat off so a long hold stays one press.
+# a press whose key-down and key-up both wait out one frame is never seen by a tick (the loop
+# takes every waiting event before it draws and ticks again). So the tests hold a key at least
+# KEY_HOLD_S and until the screen has been drawn KEY_HOLD_FRAMES times since the key went
+# down, at most KEY_HOLD_MAX_S (a question box draws no frames), with the display's
+# auto-repeat off so a long hold stays one press.
 KEY_HOLD_S = 0.4
+KEY_HOLD_FRAMES = 4
+KEY_HOLD_MAX_S = 5.0
 DEFAULT_NAMES = [b"QUARZMOLCH"] * 10
 DEFAULT_LENGTHS = [11.0 - i for i in range(10)]
 DEFAULT_TABLE = list(zip(DEFAULT_LENGTHS, DEFAULT_NAMES))
@@ -155,6 +160,7 @@ class XTest:
         self.x11.XKeysymToKeycode.restype = ctypes.c_ubyte
         self.x11.XKeysymToKeycode.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
         self.x11.XFlush.argtypes = [ctypes.c_void_p]
+        self.x11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
         self.xtst.XTestFakeKeyEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int,
                                                 ctypes.c_ulong]
         self.xtst.XTestFakeMotionEvent.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_int,
@@ -170,7 +176,8 @@ class XTest:
             code = self.x11.XKeysymToKeycode(self.display, self.x11.XStringToKeysym(key.encode()))
             check(code != 0, f"no key code for {key!r}")
             self.xtst.XTestFakeKeyEvent(self.display, code, 1 if down else 0, 0)
-            self.x11.XFlush(self.display)
+            # A round trip: the server has handled the event when this returns.
+            self.x11.XSync(self.display, 0)
 
     def move_pointer(self, x, y):
         """Puts the pointer at (x, y) on the screen."""
@@ -178,6 +185,64 @@ class XTest:
             # Screen -1: the screen the pointer is on.
             self.xtst.XTestFakeMotionEvent(self.display, -1, x, y, 0)
             self.x11.XFlush(self.display)
+
+
+class Frames:
+    """Counts the frames drawn on the display through the DAMAGE extension on the root
+    window: every buffer swap of the game (Mesa's software rasteriser puts the picture into
+    the window) damages the screen, also when the picture stays the same."""
+
+    NON_EMPTY = 3  # XDamageReportNonEmpty: one event, then none until the damage is subtracted
+
+    def __init__(self):
+        self.x11 = ctypes.CDLL("libX11.so.6")
+        self.xdamage = ctypes.CDLL("libXdamage.so.1")
+        self.x11.XOpenDisplay.restype = ctypes.c_void_p
+        self.x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        self.x11.XDefaultRootWindow.restype = ctypes.c_ulong
+        self.x11.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+        self.x11.XPending.argtypes = [ctypes.c_void_p]
+        self.x11.XNextEvent.argtypes = [ctypes.c_void_p, ctypes.c_void_p]
+        self.x11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+        self.xdamage.XDamageQueryExtension.argtypes = [ctypes.c_void_p,
+                                                       ctypes.POINTER(ctypes.c_int),
+                                                       ctypes.POINTER(ctypes.c_int)]
+        self.xdamage.XDamageCreate.restype = ctypes.c_ulong
+        self.xdamage.XDamageCreate.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int]
+        self.xdamage.XDamageSubtract.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ulong,
+                                                 ctypes.c_ulong]
+        self.display = self.x11.XOpenDisplay(None)
+        check(self.display, "cannot open the display to count frames")
+        event_base, error_base = ctypes.c_int(), ctypes.c_int()
+        check(self.xdamage.XDamageQueryExtension(self.display, ctypes.byref(event_base),
+                                                 ctypes.byref(error_base)),
+              "the X server has no DAMAGE extension")
+        self.notify = event_base.value  # XDamageNotify is the extension's first event
+        self.damage = self.xdamage.XDamageCreate(
+            self.display, self.x11.XDefaultRootWindow(self.display), self.NON_EMPTY)
+        # An XEvent is 24 longs; only its leading int, the type, is read.
+        self.event = ctypes.create_string_buffer(24 * ctypes.sizeof(ctypes.c_long))
+
+    def count(self):
+        """The frames drawn since the last call (at least one per damage event)."""
+        self.x11.XSync(self.display, 0)
+        frames = 0
+        while self.x11.XPending(self.display):
+            self.x11.XNextEvent(self.display, self.event)
+            if ctypes.c_int.from_buffer(self.event).value == self.notify:
+                frames += 1
+                self.xdamage.XDamageSubtract(self.display, self.damage, 0, 0)
+        return frames
+
+
+_FRAMES = None
+
+
+def frames():
+    global _FRAMES
+    if _FRAMES is None:
+        _FRAMES = Frames()
+    return _FRAMES
 
 
 _XTEST = None
@@ -191,9 +256,19 @@ def xtest():
 
 
 def press(key, hold=KEY_HOLD_S, pause=0.15):
-    """Presses and releases one key (an X keysym name), as a person's short press."""
+    """Presses and releases one key (an X keysym name), as a person's short press: held at
+    least `hold` seconds and until KEY_HOLD_FRAMES frames were drawn after it went down."""
+    counter = frames()
     xtest().send(key, True)
-    time.sleep(hold)
+    counter.count()  # frames drawn before the server took the key-down do not count
+    start = time.monotonic()
+    drawn = 0
+    while True:
+        drawn += counter.count()
+        held = time.monotonic() - start
+        if (held >= hold and drawn >= KEY_HOLD_FRAMES) or held >= KEY_HOLD_MAX_S:
+            break
+        time.sleep(0.01)
     xtest().send(key, False)
     time.sleep(pause)
 

@@ -104,13 +104,16 @@ def check_levels(capture, switched_at, activated_at):
           f"median {median:.4f}, max {music[-1]:.4f}; window switch at {switched_at:.1f} s")
     check(median > 0.01, f"no music in the capture (median level {median:.4f})")
     # The capture starts when the audio device opens; the music follows once the SoundFont is
-    # loaded (about 0.3 s).
+    # loaded (about 0.3 s on an idle machine, longer on a busy one: not a thing to assert).
     onset = next((at * 0.05 for at, level in enumerate(window_levels(capture, 0.05))
                   if level > 0.3 * median), None)
-    check(onset is not None and onset < 1.0, f"no music in the first second (onset {onset})")
+    check(onset is not None and onset < activated_at,
+          f"no music before the effect (onset {onset})")
     print(f"music sounds {onset:.2f} s into the capture")
+    # From the first whole window after the onset the level holds steady.
+    steady_from = math.ceil(onset / WINDOW_S) + 1
     for at, level in enumerate(levels[:activation]):
-        if at * WINDOW_S < 1.0:
+        if at < steady_from:
             continue
         check(0.4 * median < level < 2.5 * median,
               f"music level {level:.4f} at {at * WINDOW_S:.1f} s strays from {median:.4f}")
