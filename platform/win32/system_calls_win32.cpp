@@ -1,4 +1,6 @@
-// The system's clock and one-shot sound for the game core's calls out (platform_calls_win32.cpp).
+// The system's clocks and one-shot sound: the game core's calls out forward here from
+// platform_calls_win32.cpp, and the shell's counter, sleep and sound switch.
+#include "platform/shell.h"
 #include "platform/wave_data.h"
 #include "platform/win32/win32_shell.h"
 #include "resources/embedded_resources.h"
@@ -6,6 +8,26 @@
 uint32_t SystemTickCount() {
     return GetTickCount();
 }
+
+uint64_t ShellCounter() {
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    return static_cast<uint64_t>(counter.QuadPart);
+}
+
+uint64_t ShellCounterFrequency() {
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<uint64_t>(frequency.QuadPart);
+}
+
+void ShellSleep(uint32_t ms) {
+    Sleep(ms);
+}
+
+// sndPlaySoundA needs nothing opened or closed.
+void StartSound() {}
+void StopSound() {}
 
 bool PlayWaveResource(const char* name) {
     // Found with FindResourceA, LoadResource and LockResource; the data lives as long as the

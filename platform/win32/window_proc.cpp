@@ -1,5 +1,7 @@
-// GameWindowProc: the only way input enters the Windows game.
+// GameWindowProc: the only way input enters the Windows game; and the pump that takes one
+// message a pass for it.
 #include "game/game_state.h"
+#include "platform/shell.h"
 #include "platform/win32/win32_shell.h"
 #include "render/render.h"
 
@@ -64,4 +66,17 @@ LRESULT CALLBACK GameWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         break;
     }
     return DefWindowProcA(window, message, wParam, lParam);
+}
+
+ShellEvent ShellTakeEvent() {
+    MSG message;
+    if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        return ShellEvent::NoEvent;
+    }
+    if (message.message == WM_QUIT) {
+        return ShellEvent::Quit;
+    }
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+    return ShellEvent::Handled;
 }

@@ -6,8 +6,8 @@
 #include "render/body_list.h"
 #include "render/scene.h"
 #include "render/sphere_mesh.h"
-#include "tests/fakes/fake_platform_calls.h"
-#include "tools/renderframe/scene_fixtures.h"
+#include "tests/support/fake_platform_calls.h"
+#include "tests/support/scene_fixtures.h"
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>
