@@ -8,6 +8,8 @@
 #include <png.h>
 
 #include <cstdio>
+#include <cstring>
+#include <utility>
 
 namespace {
 
@@ -113,4 +115,24 @@ bool WritePng(const FrameImage& image, const char* path) {
     }
     png_destroy_write_struct(&png, &info);
     return std::fclose(file) == 0 && written;
+}
+
+bool ReadPng(const char* path, FrameImage& image) {
+    png_image png;
+    std::memset(&png, 0, sizeof png);
+    png.version = PNG_IMAGE_VERSION;
+    image = FrameImage{};
+    if (!png_image_begin_read_from_file(&png, path)) {
+        return false;
+    }
+    png.format = PNG_FORMAT_RGB;
+    std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(png));
+    if (!png_image_finish_read(&png, nullptr, rgb.data(), 0, nullptr)) {
+        png_image_free(&png);
+        return false;
+    }
+    image.width = static_cast<int>(png.width);
+    image.height = static_cast<int>(png.height);
+    image.rgb = std::move(rgb);
+    return true;
 }

@@ -37,3 +37,6 @@ FrameImage ReadBackBuffer();
 
 // Writes the image as an 8-bit RGB PNG. False when the file cannot be written.
 bool WritePng(const FrameImage& image, const char* path);
+
+// Reads a PNG as 8-bit RGB. False (and `image` empty) when the file cannot be read.
+bool ReadPng(const char* path, FrameImage& image);
