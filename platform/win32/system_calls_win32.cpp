@@ -5,8 +5,11 @@
 #include "platform/win32/win32_shell.h"
 #include "resources/embedded_resources.h"
 
+// timeGetTime rather than GetTickCount: the same 32-bit wrapping millisecond count, but in
+// 1 ms steps with the timer period WinMain sets, where GetTickCount moves in 10-16 ms steps
+// and would bunch the 40 ms ticks unevenly.
 uint32_t SystemTickCount() {
-    return GetTickCount();
+    return timeGetTime();
 }
 
 uint64_t ShellCounter() {

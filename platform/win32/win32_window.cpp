@@ -173,6 +173,8 @@ void ShellCloseWindow() {
         DeviceContext = nullptr;
     }
     if (Window != nullptr) {
+        // The capture names this window: let it go before the window does.
+        ReleaseJoysticks();
         if (!DestroyWindow(Window)) {
             ReportCloseFailure(CloseStep::DestroyWindow);
         }
