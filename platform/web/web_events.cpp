@@ -1,0 +1,139 @@
+// Events in a page: the browser's key, resize and fullscreen callbacks queue events, and the
+// main loop takes one per pass, as it takes a desktop's messages. Keys go into KeyTable through
+// the shared key table; the first gamepad's buttons are read once per drawing pass.
+#include "game/game_state.h"
+#include "platform/key_table.h"
+#include "platform/shell.h"
+#include "platform/web/web_shell.h"
+#include "render/render.h"
+
+#include <emscripten/html5.h>
+
+#include <cstring>
+#include <deque>
+
+namespace {
+
+enum class EventKind { Key, Resize, FullscreenLeft };
+
+struct PageEvent {
+    EventKind kind;
+    int virtualKey = -1;
+    bool down = false;
+    bool altHeld = false;
+    int32_t width = 0;
+    int32_t height = 0;
+};
+
+std::deque<PageEvent> Queue;
+bool GamepadCaptured = false;
+
+// Keys the game reads must not also scroll the page, go back a page or open the browser's
+// help; with Ctrl or Meta held a key stays the browser's shortcut.
+EM_BOOL OnKey(int eventType, const EmscriptenKeyboardEvent* event, void*) {
+    const bool down = eventType == EMSCRIPTEN_EVENT_KEYDOWN;
+    const int virtualKey = VirtualKeyFromDom(event->key, event->code, down);
+    if (virtualKey < 0) {
+        return EM_FALSE;
+    }
+    PageEvent key{EventKind::Key};
+    key.virtualKey = virtualKey;
+    key.down = down;
+    key.altHeld = event->altKey != 0;
+    Queue.push_back(key);
+    return event->ctrlKey || event->metaKey ? EM_FALSE : EM_TRUE;
+}
+
+EM_BOOL OnResize(int, const EmscriptenUiEvent*, void*) {
+    QueueCanvasResize();
+    return EM_FALSE;
+}
+
+EM_BOOL OnFullscreenChange(int, const EmscriptenFullscreenChangeEvent* event, void*) {
+    if (!event->isFullscreen) {
+        Queue.push_back(PageEvent{EventKind::FullscreenLeft});
+    }
+    QueueCanvasResize();
+    return EM_FALSE;
+}
+
+// The browser left fullscreen by itself (Escape, the browser's own controls) or refused it:
+// the game's flag follows, so that the next F1 asks for fullscreen again.
+void TakeFullscreenLeft() {
+    Fullscreen = false;
+}
+
+void HandleEvent(const PageEvent& event) {
+    switch (event.kind) {
+    case EventKind::Key:
+        ApplyVirtualKey(event.virtualKey, event.down, event.altHeld);
+        break;
+    case EventKind::Resize:
+        ResizeView(event.width, event.height);
+        break;
+    case EventKind::FullscreenLeft:
+        TakeFullscreenLeft();
+        break;
+    }
+}
+
+} // namespace
+
+void InstallPageCallbacks() {
+    const char* window = EMSCRIPTEN_EVENT_TARGET_WINDOW;
+    emscripten_set_keydown_callback(window, nullptr, EM_TRUE, OnKey);
+    emscripten_set_keyup_callback(window, nullptr, EM_TRUE, OnKey);
+    emscripten_set_resize_callback(window, nullptr, EM_FALSE, OnResize);
+    emscripten_set_fullscreenchange_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_FALSE,
+                                             OnFullscreenChange);
+}
+
+void QueueCanvasResize() {
+    PageEvent resize{EventKind::Resize};
+    PageCanvasSize(&resize.width, &resize.height);
+    Queue.push_back(resize);
+}
+
+ShellEvent ShellTakeEvent() {
+    if (PageTakeFullscreenRefusal()) {
+        Queue.push_back(PageEvent{EventKind::FullscreenLeft});
+    }
+    if (Queue.empty()) {
+        PollGamepad();
+        return ShellEvent::NoEvent;
+    }
+    const PageEvent event = Queue.front();
+    Queue.pop_front();
+    HandleEvent(event);
+    return ShellEvent::Handled;
+}
+
+void CaptureJoysticks() {
+    GamepadCaptured = true;
+}
+
+void ReleaseJoysticks() {
+    GamepadCaptured = false;
+    std::memset(JoystickButtons, 0, sizeof JoystickButtons);
+}
+
+// Buttons 0 to 3 of the Gamepad API's first connected pad are the joystick's buttons 1 to 4.
+void PollGamepad() {
+    if (!GamepadCaptured || emscripten_sample_gamepad_data() != EMSCRIPTEN_RESULT_SUCCESS) {
+        return;
+    }
+    const int count = emscripten_get_num_gamepads();
+    for (int index = 0; index < count; ++index) {
+        EmscriptenGamepadEvent pad;
+        if (emscripten_get_gamepad_status(index, &pad) != EMSCRIPTEN_RESULT_SUCCESS ||
+            !pad.connected) {
+            continue;
+        }
+        for (int button = 0; button < 4; ++button) {
+            JoystickButtons[button] = button < pad.numButtons && pad.digitalButton[button];
+        }
+        return;
+    }
+    // The pad went away: nothing is held any more.
+    std::memset(JoystickButtons, 0, sizeof JoystickButtons);
+}
