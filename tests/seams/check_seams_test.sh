@@ -8,7 +8,7 @@ check="$1"
 tree=$(mktemp -d)
 trap 'rm -rf "$tree"' EXIT
 mkdir -p "$tree/resources" "$tree/game" "$tree/texgen" "$tree/music" "$tree/render" \
-    "$tree/platform" "$tree/tools"
+    "$tree/platform/files" "$tree/tools"
 
 # put FILE LINE...: writes the lines into the tree's FILE.
 put() {
@@ -22,8 +22,6 @@ put resources/lookup.cpp '#include "resources/embedded_resources.h"' '#include <
 put game/local.h '#pragma once'
 put game/state.cpp '#include "game/game_state.h"' '#include "local.h"' '#include <vector>' \
     '#  include <stdint.h>' '// #include <SDL.h> in a comment'
-put game/score_store_posix.cpp '#include "game/score_store.h"' '#include <fcntl.h>' \
-    '#include <unistd.h>'
 put texgen/texture_upload.cpp '#include "texgen/texture_upload.h"' '#include <GL/gl.h>' \
     '#include <GL/glu.h>'
 put music/load.cpp '#include "music/midi_player.h"' '#include "resources/embedded_resources.h"'
@@ -32,6 +30,9 @@ put render/glyphs.cpp '#include <ft2build.h>' '#include FT_FREETYPE_H' \
     '#include "game/game_state.h"' '#include "texgen/texture_upload.h"'
 put platform/main.cpp '#include <SDL.h>' '#include <fluidsynth.h>' '#include "render/render.h"' \
     '#include "music/midi_player.h"' '#include "resources/embedded_resources.h"'
+put platform/files/files_posix.cpp '#include "game/file_calls.h"' '#include <fcntl.h>' \
+    '#include <sys/stat.h>' '#include <unistd.h>' '#include <cerrno>'
+put platform/files/files_win32.cpp '#include "game/file_calls.h"' '#include <windows.h>'
 put tools/tool.cpp '#include <SDL.h>' '#include "platform/key_map.h"'
 
 if ! output=$(sh "$check" "$tree" 2>&1); then
@@ -45,17 +46,20 @@ put resources/bad.cpp '#include "game/game_state.h"'
 put game/bad.cpp '#include <SDL.h>' '#include "render/render.h"' '#  include <unistd.h>' \
     '#include "../render/render.h"' '#include "unistd.h"' '#include SOME_HEADER' \
     '#include <SDL2/SDL.h>' '#include <GL/gl.h>' '#include <fluidsynth.h>'
-put game/score_store_posix.cpp '#include "game/score_store.h"' '#include "render/render.h"'
+put game/score_store_posix.cpp '#include "game/score_store.h"' '#include <fcntl.h>'
 put texgen/noise.cpp '#include <vector>' '#include <GL/gl.h>'
 put music/bad.h '#pragma once' '#include "render/render.h"' '#include <SDL.h>'
 put render/bad.cpp '#include "platform/game_window.h"' '#include "music/midi_player.h"' \
     '#include <SDL.h>' '#include "resources/embedded_resources.h"'
 put platform/bad.cpp '#include "tools/renderframe/render_harness.h"' '#include "tests/x.h"'
+put platform/files/bad.cpp '#include "game/file_calls.h"' '#include <SDL.h>' \
+    '#include "render/render.h"' '#include <unistd.h>'
 
 expected="game/bad.cpp:1 game/bad.cpp:2 game/bad.cpp:3 game/bad.cpp:4 game/bad.cpp:5
 game/bad.cpp:6 game/bad.cpp:7 game/bad.cpp:8 game/bad.cpp:9 game/score_store_posix.cpp:2
-music/bad.h:2 music/bad.h:3 platform/bad.cpp:1 platform/bad.cpp:2 render/bad.cpp:1
-render/bad.cpp:2 render/bad.cpp:3 render/bad.cpp:4 resources/bad.cpp:1 texgen/noise.cpp:2"
+music/bad.h:2 music/bad.h:3 platform/bad.cpp:1 platform/bad.cpp:2 platform/files/bad.cpp:2
+platform/files/bad.cpp:3 render/bad.cpp:1 render/bad.cpp:2 render/bad.cpp:3 render/bad.cpp:4
+resources/bad.cpp:1 texgen/noise.cpp:2"
 
 status=0
 output=$(sh "$check" "$tree" 2>&1) || status=$?
