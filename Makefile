@@ -10,10 +10,11 @@
 #   make web     the game as a web page (Emscripten, WebGL) in build/web/
 #   make serve-web  serves build/web/ on http://127.0.0.1:8000/
 #   make package-web  kesselfass3d-<version>-web.zip, the page for any static web host
+#   make bench-web    the page's sizes, load time and frame time in headless chromium
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
 .PHONY: play test bench soak build deps test-deps package fresh-check clean windows windows-deps \
-	package-windows web web-deps serve-web package-web
+	package-windows web web-deps serve-web package-web bench-web
 
 deps:
 	sh scripts/install-deps.sh
@@ -83,6 +84,9 @@ web: web-deps
 
 serve-web: web
 	python3 scripts/serve-web.py --port 8000 build/web
+
+bench-web: test-deps web
+	/usr/bin/python3 bench/web/web_bench.py build/web
 
 WEB_ZIP = kesselfass3d-$(WINDOWS_VERSION)-web.zip
 

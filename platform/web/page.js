@@ -98,7 +98,9 @@ var KesselfassPage = (function () {
         parameter: function (name) {
             return new URLSearchParams(window.location.search).get(name) || "";
         },
+        // The mark, and when it was set in ms since the page began to load.
         mark: function (name) {
+            document.body.dataset[name + "Ms"] = String(performance.now());
             document.body.dataset[name] = "1";
         },
     };

@@ -1,7 +1,8 @@
 // Kesselfass 3D's entry in a page: the storage loaded first, then the shared program run one
 // pass after another from the browser's frame callback; "Quit game" saves and leaves a page
 // that offers to play again. With ?shot=NAME the page draws that screenshot's game state at
-// the screenshots' fixed clock instead, for the comparison with the desktop's picture.
+// the screenshots' fixed clock instead, for the comparison with the desktop's picture, and with
+// ?bench=LENGTH it measures the frame time (web_bench.cpp).
 #include "game/game_state.h"
 #include "game/score_file.h"
 #include "platform/game_program.h"
@@ -17,6 +18,9 @@
 #include <cstdio>
 
 namespace {
+
+// Frames the frame-time measure times.
+constexpr int BenchFrames = 120;
 
 enum class PageState { WaitingForStorage, Running, Ended };
 
@@ -108,6 +112,10 @@ int main() {
         }
         DrawShot(*shot);
         return 0;
+    }
+    const float benchLength = PageBenchLength();
+    if (benchLength >= 0.0f) {
+        return StartBench(benchLength, BenchFrames) ? 0 : 1;
     }
     InstallPageCallbacks();
     StartStorage();

@@ -31,6 +31,10 @@ EM_JS(void, JsSetTitle, (const char* title), { document.title = UTF8ToString(tit
 EM_JS(void, JsShotName, (char* buffer, int size), {
     stringToUTF8(KesselfassPage.parameter("shot"), buffer, size);
 });
+EM_JS(double, JsBenchLength, (), {
+    const text = KesselfassPage.parameter("bench");
+    return text === "" ? -1 : Number(text);
+});
 EM_JS(void, JsMarkShotDrawn, (), { KesselfassPage.mark("shot"); });
 EM_JS(void, JsMarkFirstFrame, (), { KesselfassPage.mark("drawn"); });
 // clang-format on
@@ -82,6 +86,11 @@ void PageSetTitle(const char* title) {
 
 void PageShotName(char* buffer, int32_t size) {
     JsShotName(buffer, size);
+}
+
+float PageBenchLength() {
+    const double length = JsBenchLength();
+    return length >= 0.0 && length <= 100000.0 ? static_cast<float>(length) : -1.0f;
 }
 
 void PageMarkShotDrawn() {

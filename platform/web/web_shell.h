@@ -42,6 +42,9 @@ void PageSetTitle(const char* title);
 // The page's `shot` parameter, or an empty string; `buffer` holds `size` bytes.
 void PageShotName(char* buffer, int32_t size);
 
+// The page's `bench` parameter (a sausage length in cm), or a negative number without one.
+float PageBenchLength();
+
 // Marks the page for whoever waits on it: the shot is drawn, or the first menu frame is.
 void PageMarkShotDrawn();
 void PageMarkFirstFrame();
@@ -77,6 +80,12 @@ void SaveTableIfChanged();
 
 // Takes the table as it is now as the one last saved. After the table is loaded.
 void NoteTableSaved();
+
+// --- The frame-time measure -------------------------------------------------------------
+
+// Draws a running game with a sausage of `length` cm every frame, `frames` times after a
+// warm-up, and puts the median times onto the page. False when no window can be made.
+bool StartBench(float length, int frames);
 
 // --- Time ------------------------------------------------------------------------------------
 
