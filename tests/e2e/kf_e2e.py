@@ -206,6 +206,7 @@ def switch_mode(game, old_window, what):
     seen = len(events.windows)
 
     def old_gone():
+        game.check_running(f"while F1 was held ({what})")
         events.read()
         return any(window == old_window and kind != kf_x11.MAP_NOTIFY
                    for kind, window in events.windows[seen:])
@@ -406,8 +407,12 @@ def restore_window(window):
     seen = len(events.windows)
     display().set_iconic(window, False)
     display().map_raised(window)
-    wait_until(lambda: events.read() or (kf_x11.MAP_NOTIFY, window) in events.windows[seen:],
-               "the window was not mapped again", timeout=30)
+
+    def mapped_again():
+        events.read()
+        return (kf_x11.MAP_NOTIFY, window) in events.windows[seen:]
+
+    wait_until(mapped_again, "the window was not mapped again", timeout=30)
     display().focus(window)
 
 
