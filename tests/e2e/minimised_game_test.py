@@ -12,9 +12,9 @@ PLAYER = b"VOV1ER0U"
 LONG_ENOUGH_CM = 2.5
 
 
-def test(binary):
+def test():
     screens = kf_screen.Screens()
-    game = kf_e2e.Game(binary, env={"SDL_AUDIODRIVER": "disk"})
+    game = kf_e2e.Game(env={"SDL_AUDIODRIVER": "disk"})
     try:
         capture = game.path("capture.raw")
         game.env["SDL_DISKAUDIOFILE"] = capture
