@@ -90,7 +90,10 @@ class Browser:
         options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
         self.console = []
         self.driver = webdriver.Chrome(service=Service(CHROMEDRIVER), options=options)
-        self.driver.set_window_size(width, height)
+        # The page's viewport exactly as large as the desktop's screen, so that the canvas has
+        # the desktop's picture size and its text lies where the desktop's does.
+        self.driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
+            "width": width, "height": height, "deviceScaleFactor": 1, "mobile": False})
         if refuse_storage:
             self.driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument",
                                         {"source": REFUSE_STORAGE})
