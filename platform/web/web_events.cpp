@@ -1,5 +1,6 @@
 // Events in a page: the browser's key, resize and fullscreen callbacks queue events, and the
-// main loop takes one per pass, as it takes a desktop's messages. Keys go into KeyTable through
+// main loop takes one per pass, as it takes a desktop's messages (a short press waits for a
+// drawing pass before its release, see MustWaitForADraw). Keys go into KeyTable through
 // the shared key table; the first gamepad's buttons are read once per drawing pass.
 #include "game/game_state.h"
 #include "platform/key_table.h"
@@ -9,6 +10,7 @@
 
 #include <emscripten/html5.h>
 
+#include <bitset>
 #include <cstring>
 #include <deque>
 
@@ -27,6 +29,8 @@ struct PageEvent {
 
 std::deque<PageEvent> Queue;
 bool GamepadCaptured = false;
+// Keys that went down in the events taken since the last drawing pass.
+std::bitset<256> DownSinceLastDraw;
 
 // Keys the game reads must not also scroll the page, go back a page or open the browser's
 // help; with Ctrl or Meta held a key stays the browser's shortcut.
@@ -94,16 +98,29 @@ void QueueCanvasResize() {
     Queue.push_back(resize);
 }
 
+// A browser gathers the events of a whole frame before the frame callback runs, where a
+// desktop's loop takes them between its passes. A press shorter than a frame would so come down
+// and up before any tick ran, and a slow machine would lose every short press. So a key that
+// went down since the last drawing pass is let go only after the next one, whose ticks see it.
+bool MustWaitForADraw(const PageEvent& event) {
+    return event.kind == EventKind::Key && !event.down && event.virtualKey >= 0 &&
+           DownSinceLastDraw.test(static_cast<size_t>(event.virtualKey));
+}
+
 ShellEvent ShellTakeEvent() {
     if (PageTakeFullscreenRefusal()) {
         Queue.push_back(PageEvent{EventKind::FullscreenLeft});
     }
-    if (Queue.empty()) {
+    if (Queue.empty() || MustWaitForADraw(Queue.front())) {
+        DownSinceLastDraw.reset();
         PollGamepad();
         return ShellEvent::NoEvent;
     }
     const PageEvent event = Queue.front();
     Queue.pop_front();
+    if (event.kind == EventKind::Key && event.down) {
+        DownSinceLastDraw.set(static_cast<size_t>(event.virtualKey));
+    }
     HandleEvent(event);
     return ShellEvent::Handled;
 }
