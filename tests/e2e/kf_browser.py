@@ -32,10 +32,22 @@ CHROMIUM_ARGS = ["--headless=new", "--no-sandbox", "--use-angle=swiftshader",
                  "--no-first-run", "--no-default-browser-check", "--disable-extensions",
                  "--window-size=1024,768"]
 # Makes the browser refuse the page its storage, as a private window or a full disk does.
+# A browser without WebGL, as on a machine whose graphics the browser does not trust.
+NO_WEBGL_ARGS = ("--disable-3d-apis", "--disable-webgl")
 REFUSE_STORAGE = """Object.defineProperty(window, "indexedDB", {get() {
     throw new DOMException("The user denied permission to access the database.",
                            "SecurityError");
 }});"""
+
+
+# A gamepad the tests hold: the Gamepad API's first pad, plugged in and its buttons pressed
+# through window.kfPad (see Gamepad).
+FAKE_GAMEPAD = """window.kfPad = {id: "Kesselfass test pad", index: 0, connected: false,
+    mapping: "standard", timestamp: 0, axes: [0, 0, 0, 0],
+    buttons: Array.from({length: 16}, () => ({pressed: false, touched: false, value: 0}))};
+navigator.getGamepads = function () {
+    return [window.kfPad.connected ? window.kfPad : null, null, null, null];
+};"""
 
 
 class BrowserFailure(Exception):
@@ -76,7 +88,7 @@ class Browser:
     """One headless chromium with a profile of its own; `refuse_storage` makes it refuse the
     page's storage."""
 
-    def __init__(self, refuse_storage=False, width=1024, height=768):
+    def __init__(self, refuse_storage=False, width=1024, height=768, extra_args=(), scripts=()):
         for program in (CHROMIUM, CHROMEDRIVER):
             if not os.path.exists(program):
                 raise BrowserFailure(f"{program} is missing: scripts/install-deps.sh --test")
@@ -87,6 +99,8 @@ class Browser:
         for argument in CHROMIUM_ARGS:
             options.add_argument(argument)
         options.add_argument(f"--user-data-dir={self.profile}")
+        for argument in extra_args:
+            options.add_argument(argument)
         options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
         self.console = []
         self.driver = webdriver.Chrome(service=Service(CHROMEDRIVER), options=options)
@@ -94,9 +108,9 @@ class Browser:
         # the desktop's picture size and its text lies where the desktop's does.
         self.driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
             "width": width, "height": height, "deviceScaleFactor": 1, "mobile": False})
-        if refuse_storage:
+        for source in ((REFUSE_STORAGE,) if refuse_storage else ()) + tuple(scripts):
             self.driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument",
-                                        {"source": REFUSE_STORAGE})
+                                        {"source": source})
         self._count_frames()
 
     def _count_frames(self):
@@ -209,3 +223,20 @@ def selenium_key(name):
     if len(name) == 1:
         return name
     raise BrowserFailure(f"no browser key for {name!r}")
+
+
+class Gamepad:
+    """The page's first gamepad, held by the test (the browser was made with FAKE_GAMEPAD)."""
+
+    def __init__(self, browser):
+        self.browser = browser
+
+    def plug(self, connected=True):
+        self.browser.script("window.kfPad.connected = arguments[0]; window.kfPad.timestamp++;",
+                            connected)
+
+    def button(self, number, down):
+        """Button `number` ("1" to "4", as the joystick's) down (True) or up (False)."""
+        self.browser.script("""const b = window.kfPad.buttons[arguments[0]];
+            b.pressed = arguments[1]; b.touched = arguments[1]; b.value = arguments[1] ? 1 : 0;
+            window.kfPad.timestamp++;""", int(number) - 1, down)

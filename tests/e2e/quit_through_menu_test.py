@@ -4,8 +4,8 @@ table where there was none. The Windows game and the web page (in a 1024x768 bro
 show the main menu with its text where the Linux build puts it, and an existing table (with
 0x0A and 0x1A bytes in its lengths, leftovers after its names and bytes past its end) is saved
 over the old file (in the page: over the table stored by an earlier visit) with the bytes the
-Linux build writes for it. Also run by scripts/fresh-check.sh on the built and the installed
-game."""
+Linux build writes for it; the ended page then offers to play again. Also run by
+scripts/fresh-check.sh on the built and the installed game."""
 
 import os
 import struct
@@ -67,6 +67,16 @@ def check_menu_lines(game):
         check(kf_screen.has_line(text, line), f"no {line!r} read on the menu:\n{text}")
 
 
+def check_play_again():
+    """A page cannot close itself: it offers to play again, and that starts the game anew."""
+    page = kf_e2e.PAGE.browser
+    check(page.script("return !document.getElementById('ended').hidden"),
+          "the ended page offers no new game")
+    page.script("document.getElementById('play-again').click()")
+    kf_e2e.wait_until(lambda: page.mark("ended") is None, "the page was not loaded again")
+    page.wait_for_mark("drawn", what="the menu of the new game")
+
+
 def test():
     game = kf_e2e.Game()
     try:
@@ -96,6 +106,8 @@ def test():
         else:
             rows = kf_e2e.read_scores(game.scores)
             check(rows == kf_e2e.DEFAULT_TABLE, f"scores.dat is not the default table: {rows}")
+        if kf_e2e.BROWSER:
+            check_play_again()
     finally:
         game.cleanup()
 
