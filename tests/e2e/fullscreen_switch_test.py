@@ -4,8 +4,8 @@ game; for the Windows game an overlapping window whose frame and caption push it
 corner (and shorten it, as Windows does on a screen no larger than the client area). F1 again
 returns to fullscreen with the cursor hidden; the game goes on and quits normally.
 The web page starts in the page (a browser lets a page go fullscreen only on a key press or a
-click); there F1 puts the page fullscreen, F1 again takes it back, and the menu goes on in
-both."""
+click); its canvas fills the browser window and follows it when it is resized, F1 puts the page
+fullscreen, F1 again takes it back, and the menu goes on in all of them."""
 
 import kf_e2e
 import kf_screen
@@ -32,6 +32,14 @@ def test_page():
     try:
         kf_screen.open_at_menu(screens, game)
         page = kf_e2e.PAGE.browser
+        check(page.canvas_size() == (1024, 768), f"canvas of {page.canvas_size()} in 1024x768")
+        page.resize(800, 600)
+        kf_e2e.wait_until(lambda: page.canvas_size() == (800, 600),
+                          f"the canvas did not follow the window to 800x600: {page.canvas_size()}")
+        page.resize(1024, 768)
+        kf_e2e.wait_until(lambda: page.canvas_size() == (1024, 768),
+                          "the canvas did not follow the window back to 1024x768")
+        screens.wait_for(game, kf_screen.main_menu, "the main menu after the resizes", "resized")
         check(not page.is_fullscreen(), "the page went fullscreen without a key press")
         kf_e2e.switch_mode(game, "canvas", "the first F1")
         check(page.is_fullscreen(), "the page is not fullscreen after F1")

@@ -106,8 +106,7 @@ class Browser:
         self.driver = webdriver.Chrome(service=Service(CHROMEDRIVER), options=options)
         # The page's viewport exactly as large as the desktop's screen, so that the canvas has
         # the desktop's picture size and its text lies where the desktop's does.
-        self.driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
-            "width": width, "height": height, "deviceScaleFactor": 1, "mobile": False})
+        self.resize(width, height)
         for source in ((REFUSE_STORAGE,) if refuse_storage else ()) + tuple(scripts):
             self.driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument",
                                         {"source": source})
@@ -118,6 +117,17 @@ class Browser:
         self.driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": """
             window.kfFrames = 0;
             (function count() { window.kfFrames++; requestAnimationFrame(count); })();"""})
+
+    def resize(self, width, height):
+        """Makes the page's viewport `width` x `height` pixels, as resizing the window does."""
+        self.driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
+            "width": width, "height": height, "deviceScaleFactor": 1, "mobile": False})
+
+    def canvas_size(self):
+        """The canvas's (width, height) in pixels, or None without a canvas."""
+        size = self.script("const c = document.getElementById('canvas');"
+                           "return c ? [c.width, c.height] : null")
+        return tuple(size) if size else None
 
     def open(self, url):
         self.driver.get(url)
