@@ -15,7 +15,13 @@ WERROR="-DKF_WERROR=${KF_WERROR:-OFF}"
 cmake -S . -B build/host -DCMAKE_BUILD_TYPE=Release -DKF_BUILD_TESTS=OFF -DKF_BUILD_BENCH=OFF \
     "$WERROR"
 cmake --build build/host --target glyphmesh -j "$JOBS"
-./build/host/tools/glyphmesh/glyphmesh build/host/glyph_mesh.bin
+# Replaced only when it changed, so that an unchanged tree builds nothing again.
+./build/host/tools/glyphmesh/glyphmesh build/host/glyph_mesh.new
+if cmp -s build/host/glyph_mesh.new build/host/glyph_mesh.bin; then
+    rm build/host/glyph_mesh.new
+else
+    mv build/host/glyph_mesh.new build/host/glyph_mesh.bin
+fi
 
 emcmake cmake -S . -B build/web-build -DCMAKE_BUILD_TYPE=Release "$WERROR" \
     -DKF_GLYPH_MESH="$PWD/build/host/glyph_mesh.bin" -DKF_WEB_DIR="$PWD/build/web"
