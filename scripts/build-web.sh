@@ -25,5 +25,5 @@ fi
 
 emcmake cmake -S . -B build/web-build -DCMAKE_BUILD_TYPE=Release "$WERROR" \
     -DKF_GLYPH_MESH="$PWD/build/host/glyph_mesh.bin" -DKF_WEB_DIR="$PWD/build/web"
-cmake --build build/web-build -j "$JOBS"
+cmake --build build/web-build -j "$JOBS" --target kesselfass3d
 echo "build-web: the page is in build/web/"

@@ -31,6 +31,13 @@ EM_JS(void, JsStartStorage, (const char* notice), {
     };
     Module.kesselfassRefuseStorage = refuse;
     Module.kesselfassStorage = "loading";
+    // A database that another tab holds open can keep the load waiting for good; the game
+    // does not wait longer than this for its table.
+    setTimeout(function() {
+        if (Module.kesselfassStorage === "loading") {
+            refuse("no answer from the browser's storage");
+        }
+    }, 10000);
     try {
         FS.mkdir("/kesselfass");
         FS.mount(IDBFS, {}, "/kesselfass");
