@@ -289,10 +289,10 @@ def screenshot(path):
     return run(["import", "-window", "root", path], timeout=60).returncode == 0
 
 
-def press(key, hold=KEY_HOLD_S, pause=0.15, act=send_key):
+def press(key, hold=KEY_HOLD_S, pause=0.15, act=send_key, frames=KEY_HOLD_FRAMES):
     """Presses and releases one key (an X keysym name) or, through `act`, a joystick button,
-    as a person's short press: held at least `hold` seconds and until KEY_HOLD_FRAMES frames
-    were drawn after it went down."""
+    as a person's short press: held at least `hold` seconds and until `frames` frames were
+    drawn after it went down."""
     act(key, True)
     # Frames drawn before the key-down was taken do not count.
     first = drawn_frames()
@@ -300,11 +300,19 @@ def press(key, hold=KEY_HOLD_S, pause=0.15, act=send_key):
     while True:
         drawn = drawn_frames() - first
         held = time.monotonic() - start
-        if (held >= hold and drawn >= KEY_HOLD_FRAMES) or held >= KEY_HOLD_MAX_S:
+        if (held >= hold and drawn >= frames) or held >= KEY_HOLD_MAX_S:
             break
         time.sleep(0.01)
     act(key, False)
     time.sleep(pause)
+
+
+def wait_for_frames(count, timeout=KEY_HOLD_MAX_S):
+    """Waits until the game has drawn `count` more frames (at most `timeout` seconds)."""
+    first = drawn_frames()
+    deadline = time.monotonic() + timeout
+    while drawn_frames() - first < count and time.monotonic() < deadline:
+        time.sleep(0.01)
 
 
 def type_keys(keys):
