@@ -535,3 +535,37 @@ TEST_F(WinmmStream, TheSongEndsAndIsReopenedOffTheDriversThread) {
     EXPECT_EQ(Read(driver.closes), 2);
     EXPECT_FALSE(Read(driver.playing));
 }
+
+TEST_F(WinmmStream, AStopThatGivesUpKeepsWhatTheDriverHoldsUntilItCanClose) {
+    const Bytes song = ReadSong();
+    WinmmMidiStream stream;
+    MidiPlayer first(&stream);
+    KeepBuffers(true); // a hung driver: nothing comes back, not even on the reset
+    ASSERT_TRUE(Load(first, song));
+    ASSERT_TRUE(first.Play(true));
+    EXPECT_TRUE(first.Stop(false)); // gives up after its wait
+    EXPECT_TRUE(Read(driver.open));
+    EXPECT_EQ(Read(driver.queue).size(), 2u);
+
+    // Memory the player gave up is used again; what the driver reads must not be part of it.
+    std::vector<std::vector<uint8_t>> reused;
+    for (int block = 0; block < 8; ++block) {
+        reused.emplace_back(StreamBufferBytes, 0xEE);
+    }
+    // The old handle cannot close while the driver holds its buffers: no new stream yet.
+    EXPECT_EQ(stream.Open(Record, 0), MMSYSERR_ALLOCATED);
+
+    // The driver comes back and returns its buffers, checked as they come. Then a new stream
+    // opens on the same output, the old handle closed first.
+    KeepBuffers(false);
+    ReturnAllBuffers();
+    EXPECT_EQ(Read(driver.damagedReturns), 0);
+    MidiPlayer later(&stream);
+    ASSERT_TRUE(Load(later, song));
+    EXPECT_EQ(Read(driver.closes), 1);
+    EXPECT_EQ(Read(driver.opens), 2);
+    ASSERT_TRUE(later.Play(true));
+    ASSERT_TRUE(AwaitDriver([] { return driver.outs >= 12; }));
+    EXPECT_TRUE(later.Stop(false));
+    EXPECT_FALSE(Read(driver.open));
+}
