@@ -7,7 +7,7 @@
 #   make package the Debian package for players, in build/package/
 #   make fresh-check  the README's commands on a new minimal Debian root (slow; needs root)
 #   make windows the Windows game and tools, cross-built into build/windows/
-#   make package-windows  kesselfass3d-<version>-windows-x64.zip from that build
+#   make package-windows  kesselfass3d-<version>-windows-x64.zip and kesselfass3d-<version>-setup.exe
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
 .PHONY: play test bench soak stress build deps test-deps package fresh-check clean windows \
@@ -67,12 +67,17 @@ windows: windows-deps
 	    -DCMAKE_BUILD_TYPE=Release
 	cmake --build build/windows -j $(JOBS)
 
-# The Windows game for players: the exe and how to play it, in one zip beside the Makefile.
+# The Windows game for players, beside the Makefile: the exe and how to play it in a zip, and
+# an installer (CPack's NSIS generator; desktop/windows/).
 WINDOWS_VERSION = $(shell awk '/^project.Kesselfass3D VERSION/ {print $$3}' CMakeLists.txt)
 WINDOWS_ZIP = kesselfass3d-$(WINDOWS_VERSION)-windows-x64.zip
+WINDOWS_SETUP = kesselfass3d-$(WINDOWS_VERSION)-setup.exe
 
 package-windows: windows
 	sh scripts/package-windows.sh build/windows $(WINDOWS_ZIP)
+	cpack -G NSIS64 --config build/windows/CPackConfig.cmake -B build/package-windows
+	cp build/package-windows/$(WINDOWS_SETUP) $(WINDOWS_SETUP)
+	@echo "package-windows: $(WINDOWS_SETUP)"
 
 clean:
 	rm -rf build

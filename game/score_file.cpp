@@ -1,6 +1,6 @@
 // scores.dat: the 360-byte image of the top-ten table in the byte layout of a Windows text
-// stream (0x0A stored as 0x0D 0x0A). Reads raw bytes so that 0x1A is ordinary data; the
-// system side (what may be read, how a file is replaced whole) is the score store's.
+// stream (0x0A stored as 0x0D 0x0A). Reads raw bytes so that 0x1A is ordinary data; what may
+// be read and how a file is replaced whole are the score store's.
 #include "game/score_file.h"
 
 #include "game/game_state.h"

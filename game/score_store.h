@@ -1,6 +1,6 @@
-// The operating system's side of the score file: reading a regular file without ever waiting,
-// and replacing a file whole. Standard types only; each system has its own implementation
-// (score_store_posix.cpp, score_store_win32.cpp), chosen when the build is configured.
+// The score file's store: reading a regular file without ever waiting, and replacing a file
+// whole. Written once (score_store.cpp) over the file primitives each system defines
+// (game/file_calls.h).
 #pragma once
 
 #include <cstddef>

@@ -1,6 +1,7 @@
-// The game's one window with its OpenGL context: fullscreen with a display-mode change or
-// windowed, made and torn down with the game's own failure messages. On SDL (game_window.cpp)
-// and on Win32 and WGL (win32/game_window_win32.cpp).
+// The game's one window with its OpenGL context, as the program sees it: made in the wanted
+// mode with the fallback to a window when the display refuses fullscreen, every failure told
+// to the player in the game's own words, and torn down again. The system's side is the shell's
+// (platform/shell.h).
 #pragma once
 
 #include <cstdint>
@@ -9,27 +10,20 @@
 inline constexpr const char* WindowTitle =
     "QUARZMOLCH erlauben sich zu praesentieren: Kesselfass 3D";
 
-// Makes the window with a `width` x `height` client area, `bits` colour depth, double buffer
-// and 16-bit depth buffer; fullscreen (switching the display to that mode) when `fullscreen`,
-// else at the desktop's top-left corner. Makes the context current, shows and focuses the
-// window, then calls ResizeView and InitRenderState. Sets Fullscreen; asks to go windowed when
-// the mode is refused. False after a failure that has been reported in a message box (or on
-// stderr) and cleaned up. Main thread: at start-up and on every F1 switch.
+// Every window the game makes: a 1024 x 768 client area at 32 bits per pixel.
+inline constexpr int32_t WindowWidth = 1024;
+inline constexpr int32_t WindowHeight = 768;
+inline constexpr int32_t WindowBits = 32;
+
+// Makes the window (ShellOpenWindow), fullscreen when `fullscreen`, and sets Fullscreen. When
+// the display refuses the mode the player is asked whether to play in a window instead; No
+// ends with "Program Will Now Close.". Then ResizeView and InitRenderState. False after a
+// failure, which has been cleaned up and reported in a message box. Main thread: at start-up
+// and on every F1 switch.
 bool OpenGameWindow(const char* title, int32_t width, int32_t height, int32_t bits,
                     bool fullscreen);
 
-// Tears the window down in reverse: desktop mode and cursor back, context released, window
-// destroyed, font lists dropped; SDL's video itself stays up until SDL_Quit. Safe on a partly
-// made or absent window. Main thread: at shutdown, before an F1 re-open, and after a failure
-// inside OpenGameWindow.
+// Tears the window down (ShellCloseWindow), then drops the font's display lists, which went
+// with the context. Safe on a partly made or absent window. Main thread: at shutdown, before
+// an F1 re-open, and after a failure inside OpenGameWindow.
 void CloseGameWindow();
-
-// Shows the frame drawn since the last swap. Main loop, every drawing pass.
-void SwapGameWindow();
-
-// SDL's id of the current window (0 when none; the SDL shell only), to tell its events from
-// a closed window's.
-uint32_t GameWindowId();
-
-// Refresh rate of the display the window is on, in Hz; 0 when unknown.
-int GameWindowRefreshRate();

@@ -14,7 +14,7 @@ trap 'rm -rf "$dir"' EXIT
 folder="$dir/$(basename "$zip_name" .zip)"
 mkdir "$folder"
 cp "$build/kesselfass3d.exe" "$folder/"
-sed 's/$/\r/' docs/windows/how-to-play.txt >"$folder/how-to-play.txt"
+sed 's/$/\r/' desktop/windows/how-to-play.txt >"$folder/how-to-play.txt"
 rm -f "$zip_name"
 (cd "$dir" && zip -q -r -X "$(basename "$zip_name")" "$(basename "$folder")")
 mv "$dir/$(basename "$zip_name")" "$zip_name"

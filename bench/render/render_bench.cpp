@@ -4,8 +4,8 @@
 // Sausage lengths 10, 100 and 1000 cm, each with 75 live particles.
 #include "game/game_state.h"
 #include "render/render.h"
-#include "tools/renderframe/render_harness.h"
-#include "tools/renderframe/scene_fixtures.h"
+#include "tests/support/gl_test_window.h"
+#include "tests/support/scene_fixtures.h"
 
 #include <GL/gl.h>
 #include <benchmark/benchmark.h>

@@ -1,7 +1,7 @@
 // The Windows game's background music: the one global MidiPlayer on the WinMM stream of the
 // MIDI mapper, started with the song at start-up and looping for the whole run.
 #include "music/midi_player.h"
-#include "platform/music_start.h"
+#include "platform/shell.h"
 #include "platform/win32/winmm_midi_stream.h"
 
 namespace {

@@ -1,11 +1,36 @@
-// The system's clock and one-shot sound for the game core's calls out (platform_calls_win32.cpp).
+// The system's clocks and one-shot sound: the game core's calls out forward here from
+// platform_calls_win32.cpp, and the shell's counter, sleep and sound switch.
+#include "platform/shell.h"
 #include "platform/wave_data.h"
 #include "platform/win32/win32_shell.h"
 #include "resources/embedded_resources.h"
 
+// timeGetTime rather than GetTickCount: the same 32-bit wrapping millisecond count, but in
+// 1 ms steps with the timer period WinMain sets, where GetTickCount moves in 10-16 ms steps
+// and would bunch the 40 ms ticks unevenly.
 uint32_t SystemTickCount() {
-    return GetTickCount();
+    return timeGetTime();
 }
+
+uint64_t ShellCounter() {
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    return static_cast<uint64_t>(counter.QuadPart);
+}
+
+uint64_t ShellCounterFrequency() {
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<uint64_t>(frequency.QuadPart);
+}
+
+void ShellSleep(uint32_t ms) {
+    Sleep(ms);
+}
+
+// sndPlaySoundA needs nothing opened or closed.
+void StartSound() {}
+void StopSound() {}
 
 bool PlayWaveResource(const char* name) {
     // Found with FindResourceA, LoadResource and LockResource; the data lives as long as the

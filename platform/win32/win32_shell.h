@@ -1,5 +1,5 @@
-// What the Win32 shell's parts share: the window procedure, the joystick capture and the
-// window's handles. Main thread only.
+// What the Win32 shell's parts share besides platform/shell.h: the window procedure, the
+// window's handles, the joystick's button messages. Main thread only.
 #pragma once
 
 #include "platform/win32/windows_api.h"
@@ -12,11 +12,6 @@ LRESULT CALLBACK GameWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 // The current game window and its device context; null while there is none.
 HWND GameWindowHandle();
 HDC GameDeviceContext();
-
-// Captures the first two joysticks for the current window (joySetCapture, polling at the
-// shortest period, messages at every poll). Results are ignored: without a joystick the calls
-// fail. At start-up and after every F1 switch.
-void CaptureJoysticks();
 
 // JoystickButtons from the button bits of an MM_JOY1BUTTONDOWN / MM_JOY1BUTTONUP wParam.
 void ApplyJoystickButtons(WPARAM buttons);

@@ -1,5 +1,8 @@
-// GameWindowProc: the only way input enters the Windows game.
+// GameWindowProc: the only way input enters the Windows game; and the pump that takes one
+// message a pass for it.
 #include "game/game_state.h"
+#include "game/score_file.h"
+#include "platform/shell.h"
 #include "platform/win32/win32_shell.h"
 #include "render/render.h"
 
@@ -26,6 +29,14 @@ LRESULT HandleKey(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
+// While the game has the focus, neither the screen saver nor the display's power saving
+// starts. Refusing SC_SCREENSAVE and SC_MONITORPOWER no longer does that since Vista; the
+// execution state does.
+void HoldOffScreenSaver(bool hold) {
+    SetThreadExecutionState(hold ? ES_CONTINUOUS | ES_DISPLAY_REQUIRED | ES_SYSTEM_REQUIRED
+                                 : ES_CONTINUOUS);
+}
+
 } // namespace
 
 LRESULT CALLBACK GameWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -33,9 +44,11 @@ LRESULT CALLBACK GameWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_ACTIVATE:
         // Only minimising stops drawing; a window that has merely lost the focus keeps it.
         WindowActive = HIWORD(wParam) == 0;
+        HoldOffScreenSaver(LOWORD(wParam) != WA_INACTIVE && HIWORD(wParam) == 0);
         return 0;
     case WM_SYSCOMMAND:
-        // No screen saver and no display power saving while the game has the focus.
+        // No screen saver and no display power saving while the game has the focus (as
+        // designed; HoldOffScreenSaver is what works on today's systems).
         if (wParam == SC_SCREENSAVE || wParam == SC_MONITORPOWER) {
             return 0;
         }
@@ -43,6 +56,13 @@ LRESULT CALLBACK GameWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_CLOSE:
         // Only the quit message: shutdown saves the table before it destroys the window.
         PostQuitMessage(0);
+        return 0;
+    case WM_ENDSESSION:
+        // Logging off or shutting down: the process ends when this returns, before the loop
+        // could take a quit message, so the table is saved here, as a quit would save it.
+        if (wParam != FALSE) {
+            SaveHighscores();
+        }
         return 0;
     case WM_KEYDOWN:
     case WM_KEYUP:
@@ -64,4 +84,17 @@ LRESULT CALLBACK GameWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         break;
     }
     return DefWindowProcA(window, message, wParam, lParam);
+}
+
+ShellEvent ShellTakeEvent() {
+    MSG message;
+    if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        return ShellEvent::NoEvent;
+    }
+    if (message.message == WM_QUIT) {
+        return ShellEvent::Quit;
+    }
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+    return ShellEvent::Handled;
 }

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "game/game_state.h"
-#include "tests/fakes/fake_platform_calls.h"
+#include "tests/support/fake_platform_calls.h"
 
 #include <gtest/gtest.h>
 

@@ -5,16 +5,14 @@
 #include "game_test_support.h"
 
 #include "game/score_file.h"
+#include "tests/support/file_bytes.h"
 
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
-using Bytes = std::vector<uint8_t>;
 using Names = std::vector<std::string>;
 
 class ScoreFileTest : public GameTest {
@@ -36,14 +34,9 @@ class ScoreFileTest : public GameTest {
     }
 
     static void WriteFile(const Bytes& bytes, const char* path = ScoreFileName) {
-        std::ofstream out(path, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
+        ASSERT_TRUE(WriteFileBytes(path, bytes)) << path;
     }
-    static Bytes ReadFile(const char* path = ScoreFileName) {
-        std::ifstream in(path, std::ios::binary);
-        return Bytes(std::istreambuf_iterator<char>(in), {});
-    }
+    static Bytes ReadFile(const char* path = ScoreFileName) { return ReadFileBytes(path); }
     // The names in a folder, sorted.
     static Names Entries(const std::filesystem::path& folder) {
         Names names;

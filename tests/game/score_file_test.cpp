@@ -145,4 +145,23 @@ TEST_F(ScoreFileTest, LeftoverTemporaryFolderNeitherBlocksNorIsDeleted) {
     EXPECT_STREQ(HighscoreTable[0].name, "SAVED");
 }
 
+// Windows spells a folder name that its ANSI code page cannot (Cyrillic on a Western system)
+// as "?" in a narrow string. The table there must take every save, not only the first.
+TEST_F(ScoreFileTest, SavesLandInAFolderNamedOutsideTheAnsiCodePage) {
+    const fs::path folder(u8"Игры");
+    fs::create_directory(folder);
+    fs::current_path(folder);
+    const char* const names[] = {"FIRST", "SECOND", "THIRD"};
+    for (int save = 0; save < 3; ++save) {
+        InsertHighscore(100.0f + 10.0f * static_cast<float>(save), names[save]);
+        ASSERT_TRUE(SaveHighscores()) << "save " << save + 1;
+        SetDefaultHighscores();
+        LoadHighscores();
+        EXPECT_STREQ(HighscoreTable[0].name, names[save]) << "save " << save + 1;
+        EXPECT_EQ(ReadFile().size(), ScoreImageSize);
+    }
+    EXPECT_STREQ(HighscoreTable[2].name, "FIRST");
+    EXPECT_EQ(Entries("."), Names{ScoreFileName}) << "no temporary file left behind";
+}
+
 } // namespace

@@ -1,5 +1,6 @@
 // The score store on POSIX systems under a careless or hostile system: files the player may
-// not write, modes and owners kept, links planted or shared, FIFOs and devices in the way.
+// not write, modes and owners kept, links planted or shared, FIFOs and devices in the way, a
+// write that fails.
 #include "score_file_fixture.h"
 
 #include <chrono>
@@ -13,6 +14,7 @@
 #include <pwd.h>
 #include <signal.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <sys/wait.h>
@@ -193,6 +195,25 @@ TEST_F(ScoreStoreTest, NonRegularFilesLoadAsMissingWithoutWaitingAndStay) {
     EXPECT_TRUE(HasDefaultTable());
     EXPECT_FALSE(SaveHighscores());
     EXPECT_TRUE(fs::is_symlink(ScoreFileName));
+    EXPECT_EQ(Entries("."), Names{ScoreFileName});
+}
+
+// A save whose data cannot all be written (here: a file size limit, as a full disk would)
+// keeps the old table and leaves no temporary file, unnamed or named.
+TEST_F(ScoreStoreTest, SaveThatCannotWriteKeepsTheTableAndLeavesNothing) {
+    InsertHighscore(60.0f, "KEPT");
+    ASSERT_TRUE(SaveHighscores());
+    const FileFacts kept = FactsOf(ScoreFileName);
+    InsertHighscore(70.0f, "LOST");
+    auto saveWithinLimit = [] {
+        const rlimit limit{100, 100};
+        if (signal(SIGXFSZ, SIG_IGN) == SIG_ERR || setrlimit(RLIMIT_FSIZE, &limit) != 0) {
+            _exit(ChildSetUpFailed);
+        }
+        return SaveHighscores();
+    };
+    EXPECT_EQ(RunInChild(saveWithinLimit), ChildEnd::ReturnedFalse);
+    EXPECT_EQ(FactsOf(ScoreFileName), kept);
     EXPECT_EQ(Entries("."), Names{ScoreFileName});
 }
 

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "platform/midi_stream_fluid.h"
+#include "platform/sdl/midi_stream_fluid.h"
 #include "tests/music/smf_test_support.h"
 
 namespace {

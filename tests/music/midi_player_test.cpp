@@ -6,9 +6,9 @@
 #include <atomic>
 #include <thread>
 
-#include "music/virtual_midi_stream.h"
 #include "tests/music/smf_test_support.h"
 #include "tests/music/thread_gate.h"
+#include "tests/support/virtual_midi_stream.h"
 
 namespace {
 

@@ -2,17 +2,14 @@
 // that exposes its state and records the parse errors it reports.
 #pragma once
 
+#include "music/midi_player.h"
+#include "tests/support/file_bytes.h"
+
 #include <cstdint>
-#include <fstream>
 #include <initializer_list>
-#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
-
-#include "music/midi_player.h"
-
-using Bytes = std::vector<uint8_t>;
 
 // The 14-byte header chunk.
 inline Bytes SmfHeader(uint16_t format, uint16_t trackCount, uint16_t division) {
@@ -85,12 +82,6 @@ inline Bytes ShortSong() {
     return SmfFile({Concat({SetTempoEvent(0, 500000), {0x8F, 0x00, 0xFF, 0x2F, 0x00}}),
                     {0x81, 0x70, 0x90, 0x3C, 0x40, 0x81, 0x70, 0x80, 0x3C, 0x00, 0x8B, 0x20, 0xFF,
                      0x2F, 0x00}});
-}
-
-// The bytes of the file at `path`; empty when it cannot be read.
-inline Bytes ReadFileBytes(const char* path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 #ifdef KF_SONG_PATH

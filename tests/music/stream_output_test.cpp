@@ -8,8 +8,8 @@
 #include <thread>
 #include <vector>
 
-#include "music/virtual_midi_stream.h"
 #include "tests/music/thread_gate.h"
+#include "tests/support/virtual_midi_stream.h"
 
 namespace {
 

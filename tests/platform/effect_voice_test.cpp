@@ -1,6 +1,6 @@
 // The one effect voice: requests while it plays are dropped, it mixes onto what is already in
 // the buffer on both channels with clipping, and it resamples 22050 Hz to the device rate.
-#include "platform/effect_voice.h"
+#include "platform/sdl/effect_voice.h"
 
 #include <gtest/gtest.h>
 

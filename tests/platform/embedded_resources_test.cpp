@@ -1,31 +1,14 @@
 // The embedded resources: look-up by type and name without regard to case, by number, and
 // bytes identical to the files they were built from.
 #include "resources/embedded_resources.h"
+#include "tests/support/file_bytes.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
-namespace {
-
-std::vector<uint8_t> ReadFile(const std::string& path) {
-    std::vector<uint8_t> bytes;
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        return bytes;
-    }
-    uint8_t buffer[4096];
-    size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-        bytes.insert(bytes.end(), buffer, buffer + got);
-    }
-    std::fclose(file);
-    return bytes;
-}
-
-} // namespace
+namespace {} // namespace
 
 TEST(EmbeddedResources, NamesAndTypesMatchWithoutRegardToCase) {
     const EmbeddedResource* upper = FindEmbeddedResource("WAVE", "KLATSCHEN");
@@ -52,7 +35,8 @@ TEST(EmbeddedResources, EachEmbeddedFileHasTheBytesOfItsSource) {
     for (const auto& entry : entries) {
         const EmbeddedResource* resource = FindEmbeddedResource(entry.type, entry.name);
         ASSERT_NE(resource, nullptr) << entry.name;
-        const std::vector<uint8_t> file = ReadFile(std::string(KF_RESOURCE_DIR) + "/" + entry.file);
+        const std::vector<uint8_t> file =
+            ReadFileBytes(std::string(KF_RESOURCE_DIR) + "/" + entry.file);
         ASSERT_FALSE(file.empty()) << entry.file;
         ASSERT_EQ(resource->size, file.size()) << entry.file;
         EXPECT_EQ(std::vector<uint8_t>(resource->data, resource->data + resource->size), file)
@@ -61,7 +45,7 @@ TEST(EmbeddedResources, EachEmbeddedFileHasTheBytesOfItsSource) {
 }
 
 TEST(EmbeddedResources, TheSongIsFoundByItsNumberWhenItIsBuiltIn) {
-    const std::vector<uint8_t> song = ReadFile(std::string(KF_RESOURCE_DIR) + "/song.mid");
+    const std::vector<uint8_t> song = ReadFileBytes(std::string(KF_RESOURCE_DIR) + "/song.mid");
     const EmbeddedResource* resource = FindEmbeddedResourceById("midi", 114);
     if (song.empty()) {
         EXPECT_EQ(resource, nullptr);

@@ -1,9 +1,10 @@
 // Joystick input on SDL's virtual joystick: picked up when plugged in after start-up, buttons
 // 1-4 into JoystickButtons, let go when pulled out, and the test hook's command lines.
-#include "platform/joystick_input.h"
+#include "platform/sdl/joystick_input.h"
 
 #include "game/game_state.h"
-#include "platform/virtual_joystick.h"
+#include "platform/sdl/virtual_joystick.h"
+#include "platform/shell.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The key table: SDL keys to virtual-key codes, and which events set or clear KeyTable.
-#include "platform/key_map.h"
+#include "platform/sdl/key_map.h"
 
 #include "game/game_state.h"
 

@@ -1,8 +1,8 @@
 // PlaySoundEffect on a real SDL audio device (SDL's disk driver writes the mixed output to a
 // file): names, the drop rule, and the callback's order of music first, effect on top.
 #include "game/platform_calls.h"
-#include "platform/audio_output.h"
-#include "platform/effect_voice.h"
+#include "platform/sdl/audio_output.h"
+#include "platform/sdl/effect_voice.h"
 #include "platform/wave_data.h"
 #include "resources/embedded_resources.h"
 

@@ -1,9 +1,9 @@
 // The window procedure of the SDL build: minimise and restore into WindowActive, close
 // requests into the quit that ends the loop, keys into KeyTable, stale window events ignored.
-#include "platform/window_events.h"
+#include "platform/sdl/window_events.h"
 
 #include "game/game_state.h"
-#include "platform/game_window.h"
+#include "platform/sdl/sdl_window.h"
 
 #include <gtest/gtest.h>
 

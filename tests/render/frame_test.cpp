@@ -4,8 +4,8 @@
 #include "gl_test_env.h"
 #include "render/render.h"
 #include "render/scene.h"
-#include "tests/fakes/fake_platform_calls.h"
-#include "tools/renderframe/scene_fixtures.h"
+#include "tests/support/fake_platform_calls.h"
+#include "tests/support/scene_fixtures.h"
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>

@@ -4,9 +4,9 @@
 #include "render/body_list.h"
 #include "render/outline_font.h"
 #include "render/render.h"
-#include "tests/fakes/fake_platform_calls.h"
+#include "tests/support/fake_platform_calls.h"
+#include "tests/support/scene_fixtures.h"
 #include "texgen/texture_upload.h"
-#include "tools/renderframe/scene_fixtures.h"
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>

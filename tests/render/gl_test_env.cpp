@@ -3,7 +3,7 @@
 
 #include "render/render.h"
 #include "render/sphere_mesh.h"
-#include "tools/renderframe/scene_fixtures.h"
+#include "tests/support/scene_fixtures.h"
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // environment), frame capture, and pixel questions asked in text-plane coordinates.
 #pragma once
 
-#include "tools/renderframe/render_harness.h"
+#include "tests/support/gl_test_window.h"
 
 #include <functional>
 #include <vector>

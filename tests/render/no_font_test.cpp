@@ -5,7 +5,7 @@
 #include "render/outline_font.h"
 #include "render/render.h"
 #include "render/scene.h"
-#include "tools/renderframe/scene_fixtures.h"
+#include "tests/support/scene_fixtures.h"
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>

@@ -5,10 +5,10 @@
 #include "game/game_state.h"
 #include "game/game_tick.h"
 #include "render/render.h"
-#include "tests/fakes/fake_platform_calls.h"
+#include "tests/support/fake_platform_calls.h"
+#include "tests/support/gl_test_window.h"
 
-#include <SDL.h>
-#include <SDL_opengl.h>
+#include <GL/gl.h>
 
 #include <cmath>
 #include <cstdio>
@@ -91,20 +91,6 @@ bool StateInBounds() {
            MenuCursor < static_cast<uint32_t>(ScreenLineCount[ScreenState]);
 }
 
-SDL_Window* OpenContext() {
-    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-        return nullptr;
-    }
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
-    SDL_Window* window =
-        SDL_CreateWindow("soak", 0, 0, 1024, 768, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-    if (window == nullptr || SDL_GL_CreateContext(window) == nullptr) {
-        return nullptr;
-    }
-    return window;
-}
-
 // One tick of random input at the next timestamp, which is also the game's clock. True when
 // a game started in it. The sounds are not this run's subject, and keeping them would look
 // like growth.
@@ -123,12 +109,10 @@ bool PlayTick(std::mt19937& random) {
 int main(int argc, char** argv) {
     SoakOptions options = ParseOptions(argc, argv);
     AddPlayer("SOAK");
-    SDL_Window* window = OpenContext();
-    if (window == nullptr) {
-        std::fprintf(stderr, "soak: no GL context: %s\n", SDL_GetError());
+    // The window, with the game's projection, stays until exit (see CloseHarnessWindow).
+    if (!OpenHarnessWindow(false)) {
         return 1;
     }
-    ResizeView(1024, 768);
     if (!InitRenderState()) {
         std::fprintf(stderr, "soak: InitRenderState failed\n");
         return 1;
@@ -162,8 +146,6 @@ int main(int argc, char** argv) {
                 options.frameEvery);
     std::printf("soak: resident after warm-up %ld kB, peak %ld kB, end %ld kB, growth %ld kB\n",
                 warmKb, peakKb, endKb, growthKb);
-    // The window and context stay until exit: SDL_Quit would unload the GL driver, and the
-    // leak checker could then no longer tell the driver's own allocations from ours.
     if (growthKb > options.maxGrowthKb) {
         std::fprintf(stderr, "soak: resident memory grew by %ld kB\n", growthKb);
         return 1;

@@ -11,14 +11,10 @@
 #include <string>
 #include <unistd.h>
 
+#include "tests/support/file_bytes.h"
 #include "texgen/game_textures.h"
 
 namespace {
-
-std::vector<uint8_t> ReadFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
 
 std::vector<uint8_t> DecodePng(const std::filesystem::path& path) {
     png_image image;
@@ -52,7 +48,7 @@ TEST(Texdump, WritesRawAndPngFilesOfTheRecipeImages) {
     ASSERT_TRUE(MakeGameTextureImages(generator, images));
     for (int i = 0; i < GameTextureCount; ++i) {
         const std::string name = GameTextureName(static_cast<GameTexture>(i));
-        const std::vector<uint8_t> raw = ReadFile(dir / "raw" / (name + ".rgba"));
+        const std::vector<uint8_t> raw = ReadFileBytes(dir / "raw" / (name + ".rgba"));
         EXPECT_EQ(raw.size(), 262144u) << name;
         EXPECT_TRUE(raw == images[i]) << name;
         EXPECT_TRUE(DecodePng(dir / "png" / (name + ".png")) == images[i]) << name;

@@ -1,42 +1,26 @@
 // The GL side of the generator in a real rendering context (Mesa under Xvfb): the five
 // uploaded textures hold the recipe images at level 0, carry full mipmap chains and the
 // repeat / trilinear parameters, and a second run makes new names with the same images.
+#include "tests/support/gl_test_window.h"
+#include "texgen/game_textures.h"
+#include "texgen/texture_upload.h"
+
 #include <GL/gl.h>
-#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <set>
-
-#include "texgen/game_textures.h"
-#include "texgen/texture_upload.h"
 
 namespace {
 
 class TextureUpload : public ::testing::Test {
   protected:
-    void SetUp() override {
-        ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
-        window = SDL_CreateWindow("texgen", 0, 0, 64, 64, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-        ASSERT_NE(window, nullptr) << SDL_GetError();
-        context = SDL_GL_CreateContext(window);
-        ASSERT_NE(context, nullptr) << SDL_GetError();
-    }
-    void TearDown() override {
-        if (context != nullptr) {
-            SDL_GL_DeleteContext(context);
-        }
-        if (window != nullptr) {
-            SDL_DestroyWindow(window);
-        }
-        SDL_Quit();
-    }
+    // A context of its own for each test: the names a test uploads must not be left over.
+    void SetUp() override { ASSERT_TRUE(OpenHarnessWindow(false)); }
+    void TearDown() override { CloseHarnessWindow(); }
 
     std::array<uint32_t, GameTextureCount> Names() const {
         return {CylinderTexture, SphereTexture, WaveTexture, SausageTexture, SurfaceTexture};
     }
-
-    SDL_Window* window = nullptr;
-    SDL_GLContext context = nullptr;
 };
 
 std::vector<uint8_t> LevelZero(uint32_t name) {

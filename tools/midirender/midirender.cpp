@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "music/midi_player.h"
-#include "platform/midi_stream_fluid.h"
+#include "platform/sdl/midi_stream_fluid.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 //   renderframe OUTDIR [--shown]
 #include "game/game_state.h"
 #include "render/render.h"
-#include "tests/fakes/fake_platform_calls.h"
-#include "tools/renderframe/render_harness.h"
-#include "tools/renderframe/scene_fixtures.h"
+#include "tests/support/fake_platform_calls.h"
+#include "tests/support/gl_test_window.h"
+#include "tests/support/scene_fixtures.h"
 
 #include <cstdio>
 #include <cstring>
