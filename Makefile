@@ -3,14 +3,15 @@
 #   make test    install what is missing (test tools too), build, run every test
 #   make bench   build and run the benchmarks (release build)
 #   make soak    the long soak run under the sanitizers
+#   make stress  every window and Wine test ROUNDS times (default 5) with both cores kept busy
 #   make package the Debian package for players, in build/package/
 #   make fresh-check  the README's commands on a new minimal Debian root (slow; needs root)
 #   make windows the Windows game and tools, cross-built into build/windows/
 #   make package-windows  kesselfass3d-<version>-windows-x64.zip and kesselfass3d-<version>-setup.exe
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: play test bench soak build deps test-deps package fresh-check clean windows windows-deps \
-	package-windows
+.PHONY: play test bench soak stress build deps test-deps package fresh-check clean windows \
+	windows-deps package-windows
 
 deps:
 	sh scripts/install-deps.sh
@@ -40,6 +41,12 @@ soak: test-deps
 	ASAN_OPTIONS=quarantine_size_mb=8 \
 	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/render/lsan.supp:print_suppressions=0 \
 	    scripts/with-xvfb.sh build/test/tests/soak/soak --ticks 45000 --warmup 5000 --frame-every 4
+
+# Tests that drive a real window must hold with the machine saturated: each one runs ROUNDS
+# times beside stress-ng's CPU hogs, and the failures of each are counted.
+ROUNDS ?= 5
+stress: test-deps
+	sh scripts/stress-tests.sh $(ROUNDS)
 
 package:
 	sh scripts/install-deps.sh --package

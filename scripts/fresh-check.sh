@@ -2,9 +2,10 @@
 # The README's commands on a machine where nothing was installed by hand: a minimal Debian
 # bookworm root (debootstrap --variant=minbase), a clean clone of HEAD copied into it, then
 #   1. `make test` as root, as a new developer runs it;
-#   2. what `make play` builds, the game started under Xvfb and quit through its menu;
+#   2. what `make play` builds, the game started under Xvfb and quit through its menu (the
+#      end-to-end scenario tests/e2e/quit_through_menu_test.py);
 #   3. `make package`, and the .deb installed with apt-get into a second minimal root, where the
-#      installed game is started from its launcher as a player and quit through its menu.
+#      installed game is started from its launcher as a player and quit the same way.
 #   scripts/fresh-check.sh [test] [package]      (both when none is named)
 # The bare root is cached in build/fresh-check/ and copied for every run. Everything runs in a
 # mount namespace of its own, so no mount outlives the script or shows up on the host.
@@ -146,10 +147,10 @@ run_developer_steps() {
     step "make test" in_root "$dev_root" sh -c 'cd /root/kesselfass3d && make test'
     step "make build (what make play builds)" \
         in_root "$dev_root" sh -c 'cd /root/kesselfass3d && make build'
-    step "the built game under Xvfb: menu, \"Quit game\", exit 0, table saved" \
-        in_root "$dev_root" sh -c 'cd /root/kesselfass3d && mkdir -p /tmp/play && cd /tmp/play &&
-            sh /root/kesselfass3d/scripts/with-xvfb.sh sh /root/kesselfass3d/scripts/play-and-quit.sh \
-            /tmp/play/scores.dat /root/kesselfass3d/build/release/platform/kesselfass3d'
+    step "the built game under Xvfb: the end-to-end quit scenario (menu, \"Quit game\", table)" \
+        in_root "$dev_root" sh -c 'cd /root/kesselfass3d && PYTHONDONTWRITEBYTECODE=1 \
+            sh scripts/with-xvfb.sh python3 tests/e2e/quit_through_menu_test.py \
+            build/release/platform/kesselfass3d'
 }
 
 # --- the player's machine: only the package -------------------------------------------------
@@ -167,22 +168,27 @@ run_package_steps() {
     deb=$(ls "$dev_root"/root/kesselfass3d/build/package/kesselfass3d_*_amd64.deb)
     step "fresh root for the player" fresh_root "$player_root"
     cp "$deb" "$player_root/root/"
+    # The quit scenario and the harness it imports, from the clone the package was built from.
+    local tree="$dev_root/root/kesselfass3d"
     mkdir -p "$player_root/opt/fresh-check"
-    cp "$top/scripts/with-xvfb.sh" "$top/scripts/play-and-quit.sh" "$player_root/opt/fresh-check/"
+    cp "$tree/scripts/with-xvfb.sh" "$tree"/tests/e2e/kf_*.py \
+        "$tree/tests/e2e/quit_through_menu_test.py" "$player_root/opt/fresh-check/"
     step "apt-get install ./$(basename "$deb")" in_root "$player_root" sh -c '
         apt-get update -q &&
         DEBIAN_FRONTEND=noninteractive apt-get install -y -q /root/'"$(basename "$deb")"
-    # Only to drive and watch the game: a display, key presses and a screenshot.
-    step "the test's own tools (Xvfb, xdotool, xwininfo, ImageMagick)" in_root "$player_root" sh -c '
+    # Only to drive and watch the game: a display, Python and the X client libraries that the
+    # harness loads.
+    step "the test's own needs (Xvfb, python3, libX11, libXtst, libXdamage, libXfixes)" \
+        in_root "$player_root" sh -c '
         DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends \
-            xvfb xdotool x11-utils imagemagick'
-    step "the installed game from its launcher, as a player: menu, \"Quit game\", table saved" \
+            xvfb python3 libx11-6 libxtst6 libxdamage1 libxfixes3'
+    step "the installed game from its launcher, as a player: the end-to-end quit scenario" \
         in_root "$player_root" sh -c '
         useradd --create-home player
         exec setpriv --reuid=player --regid=player --init-groups \
-            env HOME=/home/player USER=player \
-            sh /opt/fresh-check/with-xvfb.sh sh /opt/fresh-check/play-and-quit.sh \
-            /home/player/.local/share/kesselfass3d/scores.dat kesselfass3d-desktop'
+            env HOME=/home/player USER=player PYTHONDONTWRITEBYTECODE=1 \
+            sh /opt/fresh-check/with-xvfb.sh python3 /opt/fresh-check/quit_through_menu_test.py \
+            --scores /home/player/.local/share/kesselfass3d/scores.dat kesselfass3d-desktop'
 }
 
 trap 'check_no_mounts_left || true' EXIT

@@ -14,9 +14,9 @@ def menu_or_congratulations(text):
     return text if kf_screen.main_menu(text) or kf_screen.congratulations(text) else None
 
 
-def test(binary):
+def test():
     screens = kf_screen.Screens()
-    game = kf_e2e.Game(binary)
+    game = kf_e2e.Game()
     try:
         kf_screen.open_at_menu(screens, game)
         kf_e2e.press("Return")  # "Start new game"

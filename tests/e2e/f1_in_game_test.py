@@ -14,19 +14,15 @@ def length_read(text):
     return kf_screen.readouts(text)[1]
 
 
-def test(binary):
+def test():
     screens = kf_screen.Screens()
-    game = kf_e2e.Game(binary)
+    game = kf_e2e.Game()
     try:
         fullscreen = kf_screen.open_at_menu(screens, game)
         kf_e2e.press("Return")  # "Start new game"
         with kf_e2e.Rhythm(("a", "l"), rate=8.0, hold=0.1):
             before = screens.wait_for(game, length_read, "the length readout", "fullscreen")
-            kf_e2e.press("F1")
-            kf_e2e.wait_until(lambda: fullscreen not in kf_e2e.visible_windows(kf_e2e.TITLE),
-                              "the fullscreen window did not close")
-            window = game.wait_for_window(other_than=fullscreen)
-            game.wait_for_picture()
+            window = kf_e2e.switch_mode(game, fullscreen, "F1 in the game")
             first = screens.wait_for(game, length_read, "the length readout in the window",
                                      "windowed")
             later = screens.wait_for(game, lambda t: (length_read(t) or 0.0) > first and
@@ -39,7 +35,7 @@ def test(binary):
                          "congratulations", timeout=120)
         kf_e2e.close_window(window)
         game.wait_for_clean_exit()
-        rows = kf_e2e.read_scores(game.path("scores.dat"))
+        rows = kf_e2e.read_scores(game.scores)
         mine = kf_e2e.lengths_of(rows, PLAYER)
         check(len(mine) == 1 and mine[0] >= later, f"no row of at least {later} cm in {rows}")
     finally:
@@ -47,4 +43,4 @@ def test(binary):
 
 
 if __name__ == "__main__":
-    kf_e2e.main(test)
+    kf_e2e.main(test, wine=True)

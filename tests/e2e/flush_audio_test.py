@@ -11,9 +11,9 @@ from kf_e2e import check
 from kf_audio import DEVICE_RATE, best_match, captured_seconds, load_effect
 
 
-def test(binary):
+def test():
     capture_path = None
-    game = kf_e2e.Game(binary, env={"SDL_AUDIODRIVER": "disk"})
+    game = kf_e2e.Game(env={"SDL_AUDIODRIVER": "disk"})
     try:
         capture_path = game.path("capture.raw")
         game.env["SDL_DISKAUDIOFILE"] = capture_path

@@ -19,15 +19,15 @@ class TerminalGame(kf_e2e.Game):
     """The game as a shell starts it: a session whose controlling terminal is a pseudo
     terminal, whose far end this test holds and closes as a terminal window does."""
 
-    def __init__(self, binary):
-        super().__init__(binary)
+    def __init__(self):
+        super().__init__()
         self.master = None
 
     def start(self):
         self.master, slave = pty.openpty()
         self.stopping = threading.Event()
         self.process = subprocess.Popen(
-            [self.binary], cwd=self.folder, env=self.env, stdin=slave, stdout=slave,
+            self.command, cwd=self.folder, env=self.env, stdin=slave, stdout=slave,
             stderr=slave, start_new_session=True,
             preexec_fn=lambda: fcntl.ioctl(0, termios.TIOCSCTTY, 0))
         os.close(slave)
@@ -62,8 +62,8 @@ class TerminalGame(kf_e2e.Game):
         super().cleanup()
 
 
-def test(binary):
-    game = TerminalGame(binary)
+def test():
+    game = TerminalGame()
     try:
         path = game.path("scores.dat")
         kf_e2e.write_scores(path, ROWS)

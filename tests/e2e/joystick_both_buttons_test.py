@@ -36,9 +36,9 @@ def pressure_above_start(text):
     return pressure if pressure is not None and pressure > START_PRESSURE else None
 
 
-def test(binary):
+def test():
     screens = kf_screen.Screens()
-    game = kf_e2e.Game(binary)
+    game = kf_e2e.Game()
     try:
         joystick = kf_e2e.VirtualJoystick(game)
         kf_screen.open_at_menu(screens, game)

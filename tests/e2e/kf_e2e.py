@@ -1,21 +1,34 @@
-"""Driving the real kesselfass3d on an X display (normally a private Xvfb from
-scripts/with-xvfb.sh): start it in a scratch folder, find its window, type as a person does,
-photograph the screen, and wait for it to end. Every wait has a generous deadline.
+"""Driving the real game on an X display (normally a private Xvfb from scripts/with-xvfb.sh):
+start it in a scratch folder, find its window, type as a person does, watch its windows come
+and go, and wait for it to end. Every wait has a generous deadline.
 
-The tests act on X in two ways, each for what the other does badly:
-- XTEST from this very process (ctypes on libXtst): key presses and pointer moves. A player's
-  rhythm of eight presses a second needs each event sent in well under its 125 ms, and starting
-  a program per event (xdotool) takes up to 200 ms on a busy machine.
-- x11_probe (tests/e2e/x11_probe.cpp, Xlib): what a window manager does and what only Xlib's
-  structures carry: the close request (a client message), iconifying and restoring (WM_STATE,
-  _NET_WM_STATE), the pointer's picture (XFixes) and the keyboard's auto-repeat. Through ctypes
-  each would copy XEvent or XFixesCursorImage field by field, unchecked by any compiler.
-Looking needs neither: xwininfo and xdpyinfo list windows and the screen, ImageMagick's import
-photographs it."""
+A scenario runs against the Linux game or, given a `.exe`, against the Windows game under
+Wine (in the prefix that WINEPREFIX names); `WINE` tells the scenario which, for the few
+expectations in which the two differ. Command line of every scenario:
+    <scenario>_test.py [--scores FILE] GAME [ARG...]
+GAME is the program to start (a path, or a command on PATH such as the installed launcher);
+--scores names where it saves its table when that is not the folder it starts in.
 
-import ctypes
+The tests reach X one way for each purpose:
+- Acting and watching: Xlib itself through ctypes (kf_x11.py), on connections kept open for
+  the whole test. Keys and the pointer go through XTEST: a player's eight presses a second need
+  each event sent in well under its 125 ms, which a program started per event cannot promise on
+  a busy machine. A window manager's acts (the close request, iconifying, restoring) and what
+  the tests look up (windows and titles, geometry, the screen's size and brightness, the
+  pointer's picture) are plain requests. Frames and the coming and going of windows are events
+  that X queues for a listening connection (DAMAGE, SubstructureNotify on the root window), so
+  a test reads every one of them in order however slowly it polls: a window closed and opened
+  again between two looks cannot slip by.
+- Pictures to read text from and to keep for a person: ImageMagick's import (kf_screen.py).
+An earlier C++ helper did the window manager's acts and read the pointer's picture, because
+Xlib's structures are awkward from Python. Waiting on window events made reading XEvent from
+Python necessary all the same, and once that is done the rest is a handful of small structures
+whose layout X11 has kept since R6, each exercised by the tests that use it; the helper cost a
+build, a process per call (slow on a busy machine) and a binary to carry to a machine that
+only has the installed game."""
+
+import argparse
 import os
-import re
 import shutil
 import signal
 import struct
@@ -24,6 +37,8 @@ import sys
 import tempfile
 import threading
 import time
+
+import kf_x11
 
 TITLE = "QUARZMOLCH erlauben sich zu praesentieren: Kesselfass 3D"
 # A person's key press lasts ~100 ms and the game reads keys at its next 40 ms tick. The
@@ -40,6 +55,10 @@ DEFAULT_NAMES = [b"QUARZMOLCH"] * 10
 DEFAULT_LENGTHS = [11.0 - i for i in range(10)]
 DEFAULT_TABLE = list(zip(DEFAULT_LENGTHS, DEFAULT_NAMES))
 
+GAME = None    # the command that starts the game, set by main()
+SCORES = None  # where the game saves its table when not in its folder (--scores)
+WINE = False   # whether GAME is the Windows game, run under Wine
+
 
 class E2EFailure(Exception):
     pass
@@ -54,16 +73,43 @@ def run(args, timeout=30, env=None):
     return subprocess.run(args, capture_output=True, text=True, timeout=timeout, env=env)
 
 
-class Game:
-    """One run of the game binary in its own scratch folder."""
+_DISPLAYS = {}
 
-    def __init__(self, binary, env=None):
-        self.binary = binary
+
+def display():
+    """The connection through which the tests act and look."""
+    if "act" not in _DISPLAYS:
+        _DISPLAYS["act"] = kf_x11.Connection()
+    return _DISPLAYS["act"]
+
+
+def watcher():
+    """The connection that queues frames and window events (kf_x11.Watcher)."""
+    if "watch" not in _DISPLAYS:
+        _DISPLAYS["watch"] = kf_x11.Watcher()
+    return _DISPLAYS["watch"]
+
+
+def end_wineserver():
+    """Ends the prefix's wineserver with every Windows process in it, and waits for that."""
+    run(["wineserver", "-k"], timeout=60)
+    run(["wineserver", "-w"], timeout=60)
+
+
+class Game:
+    """One run of the game in its own scratch folder (for Wine, its Z: drive)."""
+
+    def __init__(self, command=None, env=None):
+        self.command = list(command or GAME)
         self.folder = tempfile.mkdtemp(prefix="kf_e2e_")
+        self.scores = SCORES or self.path("scores.dat")
         self.env = dict(os.environ)
         # Mesa and fontconfig keep allocations to the end; leaks are not this test's subject.
         self.env.setdefault("ASAN_OPTIONS", "detect_leaks=0")
         self.env.update(env or {})
+        if WINE:
+            for name in ("WINEPREFIX", "WINEDEBUG"):
+                check(name in self.env, f"{name} is not set (run through ctest)")
         self.process = None
         self.log_path = os.path.join(self.folder, "game.log")
 
@@ -71,12 +117,15 @@ class Game:
         return os.path.join(self.folder, name)
 
     def start(self):
+        if WINE:
+            # A wineserver left from an earlier game or suite may be tied to another display.
+            end_wineserver()
         log = open(self.log_path, "wb")
         # A session of its own, so that cleaning up also ends the message-box process that
         # SDL forks while a box is open.
-        self.process = subprocess.Popen([self.binary], cwd=self.folder, env=self.env,
-                                        stdout=log, stderr=subprocess.STDOUT,
-                                        start_new_session=True)
+        self.process = subprocess.Popen((["wine"] if WINE else []) + self.command,
+                                        cwd=self.folder, env=self.env, stdout=log,
+                                        stderr=subprocess.STDOUT, start_new_session=True)
         log.close()
 
     def log(self):
@@ -86,13 +135,16 @@ class Game:
         except OSError:
             return ""
 
-    def wait_for_window(self, name=TITLE, timeout=90, other_than=None):
-        """Waits for a visible window with that title (and another id than `other_than`)."""
+    def check_running(self, what):
+        check(self.process.poll() is None,
+              f"the game ended ({self.process.returncode}) {what}:\n{self.log()}")
+
+    def wait_for_window(self, name=TITLE, timeout=90):
+        """Waits for a visible window with that title (one that stays once it shows)."""
         deadline = time.monotonic() + timeout
         while time.monotonic() < deadline:
-            check(self.process.poll() is None,
-                  f"game ended ({self.process.returncode}) before its window:\n{self.log()}")
-            found = [w for w in visible_windows(name) if w != other_than]
+            self.check_running(f"before a window named {name!r}")
+            found = visible_windows(name)
             if found:
                 return found[0]
             time.sleep(0.2)
@@ -102,36 +154,34 @@ class Game:
         """Waits until the screen shows more than a black window: the first frame."""
         deadline = time.monotonic() + timeout
         while time.monotonic() < deadline:
-            check(self.process.poll() is None, f"game ended before drawing:\n{self.log()}")
-            if screen_brightness() > 0.05:
+            self.check_running("before drawing")
+            if display().brightness() > 0.05:
                 return
             time.sleep(0.5)
         raise E2EFailure(f"nothing drawn within {timeout} s")
 
-    def wait_for_exit(self, timeout=30):
+    def wait_for_exit(self, timeout=60):
         try:
             return self.process.wait(timeout=timeout)
         except subprocess.TimeoutExpired:
             raise E2EFailure(f"game still running after {timeout} s:\n{self.log()}")
 
-    def wait_for_clean_exit(self, timeout=30):
+    def wait_for_clean_exit(self, timeout=60):
         status = self.wait_for_exit(timeout)
         check(status == 0, f"exit code {status}:\n{self.log()}")
 
-    def running(self):
-        return self.thread.is_alive()
-
     def stop(self):
-        if self.process is None:
-            return
-        try:
-            os.killpg(self.process.pid, signal.SIGKILL)
-        except ProcessLookupError:
-            pass
-        self.process.wait()
+        if self.process is not None:
+            try:
+                os.killpg(self.process.pid, signal.SIGKILL)
+            except ProcessLookupError:
+                pass
+            self.process.wait()
+        if WINE:
+            end_wineserver()
 
     def cleanup(self):
-        if sys.exc_info()[0] is not None:
+        if sys.exc_info()[0] is not None and shutil.which("import"):
             # Failing: keep a picture of the screen while the game is still on it.
             shot = os.path.abspath(os.path.basename(sys.argv[0]).replace(".py", "_failure.png"))
             run(["import", "-window", "root", shot], timeout=60)
@@ -141,135 +191,75 @@ class Game:
 
 
 def visible_windows(name):
-    """Ids of the mapped windows titled exactly `name` (xdotool misses UTF-8 titles)."""
-    tree = run(["xwininfo", "-root", "-tree"]).stdout
-    ids = re.findall(r'^\s*(0x[0-9a-f]+) "(.*)":', tree, re.MULTILINE)
-    return [wid for wid, title in ids if title == name and window_mapped(wid)]
+    """Ids of the mapped windows titled exactly `name`."""
+    x = display()
+    return [w for w in x.all_windows() if x.title(w) == name and x.viewable(w)]
 
 
-class XTest:
-    """Key and pointer events through the XTEST extension, straight from this process."""
+def switch_mode(game, old_window, what):
+    """Presses F1 and returns the game's new window once the game has drawn in it. F1 is held
+    until X has reported the old window unmapped; the new one is the next window of the game
+    mapped after that (X may give it the old one's id). Both are read from the events X
+    queued since before the press, so the moment between the two windows cannot be missed."""
+    events = watcher()
+    events.read()
+    seen = len(events.windows)
 
-    def __init__(self):
-        self.x11 = ctypes.CDLL("libX11.so.6")
-        self.xtst = ctypes.CDLL("libXtst.so.6")
-        self.x11.XOpenDisplay.restype = ctypes.c_void_p
-        self.x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
-        self.x11.XStringToKeysym.restype = ctypes.c_ulong
-        self.x11.XStringToKeysym.argtypes = [ctypes.c_char_p]
-        self.x11.XKeysymToKeycode.restype = ctypes.c_ubyte
-        self.x11.XKeysymToKeycode.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
-        self.x11.XFlush.argtypes = [ctypes.c_void_p]
-        self.x11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
-        self.xtst.XTestFakeKeyEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int,
-                                                ctypes.c_ulong]
-        self.xtst.XTestFakeMotionEvent.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_int,
-                                                   ctypes.c_int, ctypes.c_ulong]
-        self.display = self.x11.XOpenDisplay(None)
-        check(self.display, "cannot open the display for key and pointer events")
-        # Xlib is not thread-safe; a rhythm thread and the test share this connection.
-        self.lock = threading.Lock()
+    def old_gone():
+        game.check_running(f"while F1 was held ({what})")
+        events.read()
+        return any(window == old_window and kind != kf_x11.MAP_NOTIFY
+                   for kind, window in events.windows[seen:])
 
-    def send(self, key, down):
-        """Key down (True) or up (False); `key` is an X keysym name ("a", "Return", "F1")."""
-        with self.lock:
-            code = self.x11.XKeysymToKeycode(self.display, self.x11.XStringToKeysym(key.encode()))
-            check(code != 0, f"no key code for {key!r}")
-            self.xtst.XTestFakeKeyEvent(self.display, code, 1 if down else 0, 0)
-            # A round trip: the server has handled the event when this returns.
-            self.x11.XSync(self.display, 0)
-
-    def move_pointer(self, x, y):
-        """Puts the pointer at (x, y) on the screen."""
-        with self.lock:
-            # Screen -1: the screen the pointer is on.
-            self.xtst.XTestFakeMotionEvent(self.display, -1, x, y, 0)
-            self.x11.XFlush(self.display)
-
-
-class Frames:
-    """Counts the frames drawn on the display through the DAMAGE extension on the root
-    window: every buffer swap of the game (Mesa's software rasteriser puts the picture into
-    the window) damages the screen, also when the picture stays the same."""
-
-    NON_EMPTY = 3  # XDamageReportNonEmpty: one event, then none until the damage is subtracted
-
-    def __init__(self):
-        self.x11 = ctypes.CDLL("libX11.so.6")
-        self.xdamage = ctypes.CDLL("libXdamage.so.1")
-        self.x11.XOpenDisplay.restype = ctypes.c_void_p
-        self.x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
-        self.x11.XDefaultRootWindow.restype = ctypes.c_ulong
-        self.x11.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
-        self.x11.XPending.argtypes = [ctypes.c_void_p]
-        self.x11.XNextEvent.argtypes = [ctypes.c_void_p, ctypes.c_void_p]
-        self.x11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
-        self.xdamage.XDamageQueryExtension.argtypes = [ctypes.c_void_p,
-                                                       ctypes.POINTER(ctypes.c_int),
-                                                       ctypes.POINTER(ctypes.c_int)]
-        self.xdamage.XDamageCreate.restype = ctypes.c_ulong
-        self.xdamage.XDamageCreate.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int]
-        self.xdamage.XDamageSubtract.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ulong,
-                                                 ctypes.c_ulong]
-        self.display = self.x11.XOpenDisplay(None)
-        check(self.display, "cannot open the display to count frames")
-        event_base, error_base = ctypes.c_int(), ctypes.c_int()
-        check(self.xdamage.XDamageQueryExtension(self.display, ctypes.byref(event_base),
-                                                 ctypes.byref(error_base)),
-              "the X server has no DAMAGE extension")
-        self.notify = event_base.value  # XDamageNotify is the extension's first event
-        self.damage = self.xdamage.XDamageCreate(
-            self.display, self.x11.XDefaultRootWindow(self.display), self.NON_EMPTY)
-        # An XEvent is 24 longs; only its leading int, the type, is read.
-        self.event = ctypes.create_string_buffer(24 * ctypes.sizeof(ctypes.c_long))
-
-    def count(self):
-        """The frames drawn since the last call (at least one per damage event)."""
-        self.x11.XSync(self.display, 0)
-        frames = 0
-        while self.x11.XPending(self.display):
-            self.x11.XNextEvent(self.display, self.event)
-            if ctypes.c_int.from_buffer(self.event).value == self.notify:
-                frames += 1
-                self.xdamage.XDamageSubtract(self.display, self.damage, 0, 0)
-        return frames
-
-
-_FRAMES = None
-
-
-def frames():
-    global _FRAMES
-    if _FRAMES is None:
-        _FRAMES = Frames()
-    return _FRAMES
-
-
-_XTEST = None
-
-
-def xtest():
-    global _XTEST
-    if _XTEST is None:
-        _XTEST = XTest()
-    return _XTEST
-
-
-def press(key, hold=KEY_HOLD_S, pause=0.15):
-    """Presses and releases one key (an X keysym name), as a person's short press: held at
-    least `hold` seconds and until KEY_HOLD_FRAMES frames were drawn after it went down."""
-    counter = frames()
-    xtest().send(key, True)
-    counter.count()  # frames drawn before the server took the key-down do not count
-    start = time.monotonic()
-    drawn = 0
+    hold_until("F1", old_gone, f"the window before {what} did not close")
+    deadline = time.monotonic() + 90
     while True:
-        drawn += counter.count()
+        game.check_running(f"after F1 ({what})")
+        events.read()
+        window = _last_mapped(events.windows[seen:], old_window)
+        if window is not None:
+            break
+        check(time.monotonic() < deadline, f"no new window within 90 s after {what}")
+        time.sleep(0.2)
+    game.wait_for_picture()
+    return window
+
+
+def _last_mapped(window_events, old_window):
+    """The game's window mapped after `old_window` went and not unmapped since, if any."""
+    events = list(window_events)
+    gone = next(i for i, (kind, w) in enumerate(events)
+                if w == old_window and kind != kf_x11.MAP_NOTIFY)
+    shown = {}
+    for kind, window in events[gone + 1:]:
+        shown[window] = kind == kf_x11.MAP_NOTIFY
+    for window, mapped in shown.items():
+        if mapped and display().title(window) == TITLE and display().viewable(window):
+            return window
+    return None
+
+
+def send_key(key, down):
+    """Key down (True) or up (False); `key` is an X keysym name ("a", "Return", "F1")."""
+    check(display().key(key, down), f"no key code for {key!r}")
+
+
+def press(key, hold=KEY_HOLD_S, pause=0.15, act=send_key):
+    """Presses and releases one key (an X keysym name) or, through `act`, a joystick button,
+    as a person's short press: held at least `hold` seconds and until KEY_HOLD_FRAMES frames
+    were drawn after it went down."""
+    frames = watcher()
+    act(key, True)
+    frames.read()  # frames drawn before the server took the key-down do not count
+    start = time.monotonic()
+    first = frames.frames
+    while True:
+        frames.read()
         held = time.monotonic() - start
-        if (held >= hold and drawn >= KEY_HOLD_FRAMES) or held >= KEY_HOLD_MAX_S:
+        if (held >= hold and frames.frames - first >= KEY_HOLD_FRAMES) or held >= KEY_HOLD_MAX_S:
             break
         time.sleep(0.01)
-    xtest().send(key, False)
+    act(key, False)
     time.sleep(pause)
 
 
@@ -284,15 +274,15 @@ def type_keys(keys):
 def hold_until(key, condition, what, timeout=60, poll=0.02):
     """Holds `key` down until `condition()` holds, however long a slow pass of the game's loop
     keeps a tick from seeing it (auto-repeat is off, so it stays one press); fails with `what`
-    after `timeout` seconds."""
-    xtest().send(key, True)
+    after `timeout` seconds. `condition` must be one that stays true once it holds."""
+    send_key(key, True)
     try:
         deadline = time.monotonic() + timeout
         while not condition():
             check(time.monotonic() < deadline, f"{what} within {timeout} s of pressing {key}")
             time.sleep(poll)
     finally:
-        xtest().send(key, False)
+        send_key(key, False)
 
 
 def quit_game(game):
@@ -308,12 +298,12 @@ class Rhythm:
     `act(key, down)` sends one event; the key names are the keyboard's unless another `act` (a
     joystick's) is given."""
 
-    def __init__(self, keys=("a", "l"), rate=8.0, hold=0.1, act=None, duration=None):
+    def __init__(self, keys=("a", "l"), rate=8.0, hold=0.1, act=send_key, duration=None):
         self.keys = keys
         self.duration = duration
         self.period = 1.0 / rate
         self.hold = min(hold, self.period * 0.8)
-        self.act = act or (lambda key, down: xtest().send(key, down))
+        self.act = act
         self.stopping = threading.Event()
         self.thread = threading.Thread(target=self._run, daemon=True)
         self.presses = 0
@@ -367,64 +357,67 @@ class VirtualJoystick:
         self.send(("press " if down else "release ") + number)
 
 
-def screen_brightness():
-    """Mean brightness of the whole screen, 0..1."""
-    shot = run(["import", "-window", "root", "-colorspace", "gray", "-format", "%[fx:mean]",
-                "info:"], timeout=60)
-    try:
-        return float(shot.stdout.strip())
-    except ValueError:
-        return 0.0
-
-
 def move_pointer(x, y, window=None):
     """Puts the pointer at (x, y) on the screen, or in the window's client area if one is
     given."""
     if window is not None:
-        left, top, _, _ = window_geometry(window)
-        check(left is not None and top is not None, f"no geometry for window {window}")
-        x, y = left + x, top + y
-    xtest().move_pointer(x, y)
+        geometry = window_geometry(window)
+        check(geometry is not None, f"no geometry for window {window:#x}")
+        x, y = geometry[0] + x, geometry[1] + y
+    display().move_pointer(x, y)
 
 
 def window_geometry(window):
     """(x, y, width, height) of the window's client area on the screen."""
-    out = run(["xwininfo", "-id", window]).stdout
-    values = {}
-    for line in out.splitlines():
-        line = line.strip()
-        for key in ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height"):
-            if line.startswith(key + ":"):
-                values[key] = int(line.split(":")[1])
-    return (values.get("Absolute upper-left X"), values.get("Absolute upper-left Y"),
-            values.get("Width"), values.get("Height"))
+    return display().geometry(window)
 
 
-PROBE = None  # the x11_probe helper, set by main()
+def framed_at_corner(geometry, screen):
+    """Whether a Windows window's client area (x, y, width, height) is that of an overlapping
+    window made at the desktop's top-left corner: offset by the frame and the caption,
+    1024x768 or as large as the system lets a window grow on this screen."""
+    x, y, width, height = geometry
+    return (0 < x <= 16 and 0 < y <= 48 and width >= min(1024, screen[0]) and
+            height >= min(768, screen[1]) - 48)
 
 
 def cursor_hidden():
     """The pointer (over the game's window unless a test moved it) shows nothing."""
-    return run([PROBE, "cursor"]).stdout.strip() == "hidden"
+    return display().cursor_hidden()
 
 
 def close_window(window):
     """Asks the window to close, as a window manager's close box does."""
-    check(run([PROBE, "close", window]).returncode == 0, "could not send the close request")
+    check(display().close(window), "could not send the close request")
 
 
 def minimize_window(window):
-    """Iconifies the window as a window manager does."""
-    check(run([PROBE, "minimize", window]).returncode == 0, "could not minimise the window")
+    """Iconifies the window as a window manager does: the properties, then the unmap. SDL's
+    X11 backend reports SDL_WINDOWEVENT_MINIMIZED from either."""
+    display().set_iconic(window, True)
+    display().unmap(window)
 
 
 def restore_window(window):
-    """Maps an iconified window again and gives it the keyboard focus."""
-    check(run([PROBE, "restore", window]).returncode == 0, "could not restore the window")
+    """Maps an iconified window again and gives it the keyboard focus, which the unmap took
+    away and a window manager gives back once the window shows (focus on an unviewable window
+    is an error, hence the wait for X to report the map)."""
+    events = watcher()
+    events.read()
+    seen = len(events.windows)
+    display().set_iconic(window, False)
+    display().map_raised(window)
+
+    def mapped_again():
+        events.read()
+        return (kf_x11.MAP_NOTIFY, window) in events.windows[seen:]
+
+    wait_until(mapped_again, "the window was not mapped again", timeout=30)
+    display().focus(window)
 
 
 def window_mapped(window):
-    return "IsViewable" in run(["xwininfo", "-id", window]).stdout
+    return display().viewable(window)
 
 
 def wait_until(condition, what, timeout=60):
@@ -435,12 +428,7 @@ def wait_until(condition, what, timeout=60):
 
 
 def screen_size():
-    out = run(["xdpyinfo"]).stdout
-    for line in out.splitlines():
-        if "dimensions:" in line:
-            w, h = line.split()[1].split("x")
-            return int(w), int(h)
-    return None
+    return display().screen_size()
 
 
 def write_scores(path, rows):
@@ -475,15 +463,28 @@ def lengths_of(rows, name):
     return [length for length, row_name in rows if row_name == name]
 
 
-def main(test):
-    """Runs `test(binary)` with argv: the game binary, the x11_probe helper. Prints PASS or
-    the failure and sets the exit code."""
-    global PROBE
-    binary = sys.argv[1]
-    PROBE = sys.argv[2]
+def main(test, wine=False):
+    """Runs `test()` against the game named on the command line (see the module's comment);
+    `wine`: the scenario also applies to the Windows game. Prints PASS or the failure and sets
+    the exit code."""
+    global GAME, SCORES, WINE
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--scores", help="where the game saves its table")
+    parser.add_argument("game", nargs=argparse.REMAINDER, help="the game's command line")
+    options = parser.parse_args()
+    GAME, SCORES = options.game, options.scores
+    if GAME and os.sep in GAME[0]:
+        # The game starts in its scratch folder: a relative path would point elsewhere there.
+        GAME[0] = os.path.abspath(GAME[0])
+    WINE = bool(GAME) and GAME[0].lower().endswith(".exe")
     try:
-        check(run([PROBE, "no-repeat"]).returncode == 0, "cannot reach the display")
-        test(binary)
+        check(GAME, "no game named on the command line")
+        check(wine or not WINE, "this scenario is for the Linux game only")
+        try:
+            display().auto_repeat_off()
+        except OSError as error:
+            raise E2EFailure(f"cannot reach the display: {error}")
+        test()
     except E2EFailure as failure:
         print(f"FAIL: {failure}")
         sys.exit(1)

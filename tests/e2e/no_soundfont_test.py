@@ -25,20 +25,20 @@ def can_hide_soundfonts():
     return probe.returncode == 0
 
 
-def test(binary):
+def test():
     if not can_hide_soundfonts():
         print("SKIP: cannot hide the SoundFont folders (unshare -m and mount need root)")
         sys.exit(SKIPPED)
     # The music needs an audio device to start at all; the disk driver is one everywhere.
-    game = kf_e2e.Game(binary, env={"SDL_AUDIODRIVER": "disk"})
+    game = kf_e2e.Game(env={"SDL_AUDIODRIVER": "disk"})
     try:
         game.env["SDL_DISKAUDIOFILE"] = game.path("capture.raw")
         wrapper = game.path("without_soundfonts.sh")
         with open(wrapper, "w") as f:
             f.write(f'#!/bin/sh\nexec unshare -m sh -c \'{hiding_command()} && exec "$0"\' '
-                    f'"{binary}"\n')
+                    f'"{game.command[0]}"\n')
         os.chmod(wrapper, 0o755)
-        game.binary = wrapper
+        game.command = [wrapper]
         game.start()
         window = game.wait_for_window()
         game.wait_for_picture()

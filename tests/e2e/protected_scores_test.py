@@ -17,8 +17,8 @@ def facts(path):
                 "group": info.st_gid, "mtime": info.st_mtime_ns, "bytes": f.read()}
 
 
-def test(binary):
-    game = kf_e2e.Game(binary)
+def test():
+    game = kf_e2e.Game()
     try:
         path = game.path("scores.dat")
         kf_e2e.write_scores(path, ROWS)

@@ -8,8 +8,8 @@ import kf_e2e
 from kf_e2e import check
 
 
-def test(binary):
-    game = kf_e2e.Game(binary)
+def test():
+    game = kf_e2e.Game()
     try:
         fifo = game.path("scores.dat")
         os.mkfifo(fifo, 0o644)

@@ -43,7 +43,7 @@ def check_files(prefix):
 def play_from_menu(prefix, home):
     """Starts the game the way the menu entry does and closes it; returns the game's folder."""
     launcher = os.path.join(prefix, "bin", "kesselfass3d-desktop")
-    game = kf_e2e.Game(launcher, env={"HOME": home, "SDL_AUDIODRIVER": "dummy",
+    game = kf_e2e.Game([launcher], env={"HOME": home, "SDL_AUDIODRIVER": "dummy",
                                       "PATH": os.path.join(prefix, "bin") + ":" +
                                       os.environ.get("PATH", "")})
     game.env.pop("XDG_DATA_HOME", None)
@@ -60,7 +60,7 @@ def play_from_menu(prefix, home):
         game.cleanup()
 
 
-def test(_binary):
+def test():
     scratch = tempfile.mkdtemp(prefix="kf_install_")
     try:
         prefix = os.path.join(scratch, "prefix")

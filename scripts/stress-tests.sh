@@ -1,0 +1,86 @@
+#!/bin/sh
+# Runs every test that opens a window or drives Wine (ctest labels e2e, render and xvfb of the
+# sanitizer build, windows of the Windows build) N times while stress-ng keeps both cores busy,
+# then prints per test how many of the N runs failed; exits 1 if any run failed.
+#   scripts/stress-tests.sh [N]        (N = 5 when not given)
+# Builds what it runs as scripts/run-tests.sh does (nothing is rebuilt when `make test` has
+# just run). The logs of every round are kept in build/stress/.
+set -eu
+rounds="${1:-5}"
+case "$rounds" in
+'' | *[!0-9]*) echo "usage: scripts/stress-tests.sh [N]" >&2; exit 2 ;;
+esac
+JOBS=$(nproc 2>/dev/null || echo 2)
+LINUX_LABELS='^(e2e|render|xvfb)$'
+if ! command -v stress-ng >/dev/null 2>&1; then
+    echo "stress-tests: stress-ng is missing; sh scripts/install-deps.sh --test installs it" >&2
+    exit 1
+fi
+
+echo "== builds (as scripts/run-tests.sh makes them)"
+cmake -S . -B build/test -DCMAKE_BUILD_TYPE=Debug -DKF_SANITIZE=ON -DKF_BUILD_BENCH=OFF
+cmake --build build/test -j "$JOBS"
+cmake -S . -B build/windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+    -DCMAKE_BUILD_TYPE=Release -DKF_LINUX_TOOLS_DIR="$PWD/build/test/tools"
+cmake --build build/windows -j "$JOBS"
+
+logs=build/stress
+rm -rf "$logs"
+mkdir -p "$logs"
+tally="$logs/outcomes"
+: >"$tally"
+hog=""
+stop_hog() {
+    if [ -n "$hog" ]; then
+        kill "$hog" 2>/dev/null || true
+        wait "$hog" 2>/dev/null || true
+        hog=""
+    fi
+}
+trap stop_hog EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+trap 'exit 129' HUP
+
+# Appends "<test> <outcome>" for each test of a ctest log: passed, skipped or failed (a
+# failure, a timeout, a test not run for want of its fixture).
+outcomes() {
+    result='s/^ *[0-9]*\/[0-9]* *Test *#[0-9]*: \([^ ]*\) .*\(Passed\|\*\*\*[A-Za-z]*\).*$/\1 \2/p'
+    sed -n "$result" "$1" |
+        while read -r name state; do
+            case "$state" in
+            Passed*) echo "$name passed" ;;
+            *Skipped*) echo "$name skipped" ;;
+            *) echo "$name failed" ;;
+            esac
+        done >>"$tally"
+}
+
+round=1
+while [ "$round" -le "$rounds" ]; do
+    echo "== round $round of $rounds, with stress-ng --cpu 2"
+    # A time limit of its own, so that not even a killed script leaves the hog running long.
+    stress-ng --cpu 2 --timeout 3600 --quiet &
+    hog=$!
+    ctest --test-dir build/test -L "$LINUX_LABELS" -j "$JOBS" --output-on-failure \
+        >"$logs/round$round-linux.log" 2>&1 || true
+    ctest --test-dir build/windows -L windows -j "$JOBS" --output-on-failure \
+        >"$logs/round$round-windows.log" 2>&1 || true
+    kill -0 "$hog" 2>/dev/null || echo "stress-tests: stress-ng ended during round $round" >&2
+    stop_hog
+    outcomes "$logs/round$round-linux.log"
+    outcomes "$logs/round$round-windows.log"
+    grep -E ' (Passed|\*\*\*)' "$logs/round$round-linux.log" "$logs/round$round-windows.log" |
+        grep -v ' Passed' || true
+    round=$((round + 1))
+done
+
+echo "== failed runs per test ($rounds rounds with both cores busy; logs in $logs/)"
+awk '{ runs[$1]++; if ($2 == "failed") failed[$1]++; if ($2 == "skipped") skipped[$1]++ }
+     END {
+         for (name in runs) {
+             note = skipped[name] ? sprintf("  (%d skipped)", skipped[name]) : ""
+             printf "  %-44s %d of %d failed%s\n", name, failed[name], runs[name], note
+         }
+     }' "$tally" | sort
+awk '$2 == "failed" { found = 1 } END { exit found }' "$tally"
