@@ -16,13 +16,8 @@ libfontconfig-dev libfluidsynth-dev libpng-dev"
 RUN="fonts-liberation2 timgm6mb-soundfont libgl1-mesa-dri xfonts-base"
 TEST="libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev clang-format xvfb \
 xdotool imagemagick x11-utils sox python3 python3-numpy libx11-dev libxfixes-dev tesseract-ocr \
-<<<<<<< HEAD
 tesseract-ocr-eng bindfs libxdamage1 libxtst6 stress-ng"
-WINDOWS="cmake make g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest wine wine64 zip"
-=======
-tesseract-ocr-eng bindfs libxdamage1 libxtst6"
 WINDOWS="cmake make g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest wine wine64 zip nsis"
->>>>>>> main
 
 PACKAGE="dpkg-dev file"
 
