@@ -28,8 +28,7 @@ ctest --test-dir build/fuzz --output-on-failure
 
 echo "== Windows build (mingw-w64), its tests under Wine"
 cmake -S . -B build/windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-    -DCMAKE_BUILD_TYPE=Release -DKF_LINUX_TOOLS_DIR="$PWD/build/test/tools" \
-    -DKF_LINUX_E2E_DIR="$PWD/build/test/tests/e2e" "$WERROR"
+    -DCMAKE_BUILD_TYPE=Release -DKF_LINUX_TOOLS_DIR="$PWD/build/test/tools" "$WERROR"
 cmake --build build/windows -j "$JOBS"
 ctest --test-dir build/windows --output-on-failure -j "$JOBS"
 

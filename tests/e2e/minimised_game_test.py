@@ -1,7 +1,11 @@
 """A minimised window keeps the game ticking: a game pumped past the table's last row is
 minimised (as a window manager iconifies a window), and while the window stays unmapped the
 game ends and the applause of the new top-ten entry sounds (SDL's disk audio driver). Restored,
-the window shows the congratulations, and the saved table holds the row."""
+the window shows the congratulations, and the saved table holds the row. The Windows game under
+Wine has no sound to listen to: there the window stays away for as long as a game takes to end
+by itself, and is then restored to the congratulations."""
+
+import time
 
 import kf_e2e
 import kf_screen
@@ -10,6 +14,8 @@ from kf_e2e import check
 
 PLAYER = b"VOV1ER0U"
 LONG_ENOUGH_CM = 2.5
+# Longer than the pressure of a game pumped for a few seconds takes to leak away.
+SILENT_WAIT_S = 40
 
 
 def test():
@@ -26,12 +32,16 @@ def test():
 
         kf_e2e.minimize_window(window)
         check(not kf_e2e.window_mapped(window), "the window still shows after minimising")
-        minimised_at = captured_seconds(capture)
         screens.shoot("minimised")
-        onset = wait_for_effect(capture, load_effect("klatschen"), "applause", minimised_at, 120,
-                                game)
+        if kf_e2e.WINE:
+            time.sleep(SILENT_WAIT_S)
+            game.check_running("while minimised")
+        else:
+            minimised_at = captured_seconds(capture)
+            onset = wait_for_effect(capture, load_effect("klatschen"), "applause", minimised_at,
+                                    120, game)
+            print(f"minimised at {minimised_at:.1f} s of sound, applause at {onset:.1f} s")
         check(not kf_e2e.window_mapped(window), "the window came back by itself")
-        print(f"minimised at {minimised_at:.1f} s of sound, applause at {onset:.1f} s")
 
         kf_e2e.restore_window(window)
         screens.wait_for(game, kf_screen.congratulations, "the congratulations", "restored")
@@ -45,4 +55,4 @@ def test():
 
 
 if __name__ == "__main__":
-    kf_e2e.main(test)
+    kf_e2e.main(test, wine=True)

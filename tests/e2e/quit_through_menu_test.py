@@ -44,15 +44,25 @@ def expected_bytes(rows):
     return image.replace(b"\n", b"\r\n")
 
 
+def share_of(shot, box, pixels):
+    """The share of the box's pixels that `pixels` (ImageMagick operators turning the three
+    channels into a mask) picks out."""
+    x, y, w, h = box
+    out = kf_e2e.run(["convert", shot, "-crop", f"{w}x{h}+{x}+{y}", "-channel", "RGB",
+                      "-separate"] + pixels + ["-format", "%[fx:mean]", "info:"]).stdout
+    return float(out or 0)
+
+
+WHITE = ["-evaluate-sequence", "min", "-threshold", kf_screen.TEXT_LEVEL]
+BLACK = ["-evaluate-sequence", "max", "-negate", "-threshold", "85%"]  # each channel below 15%
+
+
 def text_in_boxes(shot, boxes):
-    """Per box: whether it holds white text pixels (the text's colour)."""
-    found = []
-    for x, y, w, h in boxes:
-        out = kf_e2e.run(["convert", shot, "-crop", f"{w}x{h}+{x}+{y}", "-channel", "RGB",
-                          "-separate", "-evaluate-sequence", "min", "-threshold",
-                          kf_screen.TEXT_LEVEL, "-format", "%[fx:mean]", "info:"]).stdout
-        found.append(float(out or 0) > 0.02)
-    return found
+    """Per box: whether it holds the game's text: white pixels and the black of their shadow.
+    The lit wall behind the menu turns as white in some places of the camera's drift, but
+    never black."""
+    return [share_of(shot, box, WHITE) > 0.02 and share_of(shot, box, BLACK) > 0.02
+            for box in boxes]
 
 
 def check_menu_lines(game):
