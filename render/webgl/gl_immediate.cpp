@@ -110,10 +110,6 @@ void SetColour(float r, float g, float b, float a) {
 
 } // namespace
 
-uint8_t ListAttributesSet() {
-    return AttributesSetInList;
-}
-
 void ClearListAttributesSet() {
     AttributesSetInList = 0;
 }

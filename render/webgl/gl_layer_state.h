@@ -69,8 +69,7 @@ enum AttributeBits : uint8_t {
 void RecordTriangles(std::vector<LayerVertex> triangles, std::vector<uint8_t> fromList,
                      uint8_t setAfter, const CurrentAttributes& after);
 
-// The attributes set since the list being compiled began; cleared when a list begins.
-uint8_t ListAttributesSet();
+// Forgets which attributes the list compiled before set; called when a list begins.
 void ClearListAttributesSet();
 
 // Forgets every display list (the context is gone).
