@@ -8,10 +8,14 @@
 #   make fresh-check  the README's commands on a new minimal Debian root (slow; needs root)
 #   make windows the Windows game and tools, cross-built into build/windows/
 #   make package-windows  kesselfass3d-<version>-windows-x64.zip and kesselfass3d-<version>-setup.exe
+#   make web     the game as a web page (Emscripten, WebGL) in build/web/
+#   make serve-web  serves build/web/ on http://127.0.0.1:8000/
+#   make package-web  kesselfass3d-<version>-web.zip, the page for any static web host
+#   make bench-web    the page's sizes, load time and frame time in headless chromium
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
 .PHONY: play test bench soak stress build deps test-deps package fresh-check clean windows \
-	windows-deps package-windows
+	windows-deps package-windows web web-deps serve-web package-web bench-web
 
 deps:
 	sh scripts/install-deps.sh
@@ -78,6 +82,26 @@ package-windows: windows
 	cpack -G NSIS64 --config build/windows/CPackConfig.cmake -B build/package-windows
 	cp build/package-windows/$(WINDOWS_SETUP) $(WINDOWS_SETUP)
 	@echo "package-windows: $(WINDOWS_SETUP)"
+
+web-deps:
+	sh scripts/install-deps.sh --web
+
+web: web-deps
+	sh scripts/build-web.sh $(JOBS)
+
+serve-web: web
+	python3 scripts/serve-web.py --port 8000 build/web
+
+bench-web: test-deps web
+	/usr/bin/python3 bench/web/web_bench.py build/web
+
+WEB_ZIP = kesselfass3d-$(WINDOWS_VERSION)-web.zip
+
+package-web: web
+	rm -f $(WEB_ZIP)
+	cd build/web && zip -q -r ../../$(WEB_ZIP) index.html page.js page.css icon.png \
+	    kesselfass3d.js kesselfass3d.wasm
+	@echo "package-web: $(WEB_ZIP)"
 
 clean:
 	rm -rf build

@@ -2,11 +2,14 @@
 # Installs the Debian/Ubuntu packages Kesselfass 3D needs, skipping what is already there.
 #   scripts/install-deps.sh          build and run dependencies (to play)
 #   scripts/install-deps.sh --test   the same plus the test and benchmark tools (and the
-#                                    Windows cross tools, whose game `make test` plays too)
+#                                    Windows cross tools and Emscripten with chromium, whose
+#                                    games `make test` plays too)
 #   scripts/install-deps.sh --package  the same plus what building the .deb needs
 #   scripts/install-deps.sh --windows  the mingw-w64 cross compilers, Wine, GoogleTest's
 #                                    sources and NSIS, to build the Windows game and its
 #                                    installer (make windows, make package-windows)
+#   scripts/install-deps.sh --web    Emscripten and what the glyph triangles are made with
+#                                    (the Linux build's tools), for the web page (make web)
 set -eu
 
 BUILD="cmake make g++ pkg-config libsdl2-dev libgl-dev libglu1-mesa-dev libfreetype-dev \
@@ -20,12 +23,18 @@ tesseract-ocr-eng bindfs libxdamage1 libxtst6 stress-ng"
 WINDOWS="cmake make g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest wine wine64 zip nsis"
 
 PACKAGE="dpkg-dev file"
+# The page: Debian's emscripten (offline, its system libraries prebuilt) and the Linux build
+# with the text face, whose glyphs the page embeds; zip for package-web. Its tests drive
+# Debian's chromium through chromium-driver and selenium.
+WEB="emscripten zip $BUILD fonts-liberation2"
+WEB_TEST="chromium chromium-driver python3-selenium"
 
 wanted="$BUILD $RUN"
 for arg in "$@"; do
     case "$arg" in
-    --test) wanted="$wanted $TEST $WINDOWS" ;;
+    --test) wanted="$wanted $TEST $WINDOWS $WEB $WEB_TEST" ;;
     --windows) wanted="$WINDOWS" ;;
+    --web) wanted="$WEB" ;;
     --package) wanted="$wanted $PACKAGE" ;;
     *) echo "install-deps: unknown option $arg" >&2; exit 2 ;;
     esac

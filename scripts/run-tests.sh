@@ -1,7 +1,8 @@
 #!/bin/sh
 # Builds and runs every test: the sanitizer build (unit, render and end-to-end suites),
-# the thread-sanitizer build of the music player, the libFuzzer targets, and the Windows build
-# (cross-compiled with mingw-w64) with its suites and the game under Wine.
+# the thread-sanitizer build of the music player, the libFuzzer targets, the Windows build
+# (cross-compiled with mingw-w64) with its suites and the game under Wine, and the web page
+# (Emscripten) with its scenarios in headless chromium.
 set -eu
 JOBS=$(nproc 2>/dev/null || echo 2)
 # KF_WERROR=ON (as CI sets it) makes every warning an error.
@@ -30,3 +31,9 @@ cmake -S . -B build/windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake 
     -DCMAKE_BUILD_TYPE=Release -DKF_LINUX_TOOLS_DIR="$PWD/build/test/tools" "$WERROR"
 cmake --build build/windows -j "$JOBS"
 ctest --test-dir build/windows --output-on-failure -j "$JOBS"
+
+echo "== web page (Emscripten, WebGL), its scenarios in headless chromium"
+KF_WERROR="${KF_WERROR:-OFF}" sh scripts/build-web.sh "$JOBS"
+# The page's picture against renderframe's from the sanitizer build above.
+cmake -S . -B build/web-build -DKF_RENDERFRAME="$PWD/build/test/tools/renderframe/renderframe"
+ctest --test-dir build/web-build --output-on-failure

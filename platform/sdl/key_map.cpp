@@ -1,88 +1,56 @@
-// Keyboard input: SDL key codes to Windows virtual-key codes, written into KeyTable.
+// Keyboard input: SDL key codes to Windows virtual-key codes through the shared key table
+// (platform/key_table.cpp), written into KeyTable.
 #include "platform/sdl/key_map.h"
 
-#include "game/game_state.h"
-
-#include <iterator>
+#include "platform/key_table.h"
 
 namespace {
 
-struct KeyPair {
-    SDL_Keycode sdlKey;
-    int virtualKey;
-};
+// SDL's code for a named key: the character it types, or its HID usage marked as a scancode.
+SDL_Keycode SdlKeycodeOf(const NamedKey& named) {
+    if (named.typedCharacter != 0) {
+        return static_cast<SDL_Keycode>(named.typedCharacter);
+    }
+    return static_cast<SDL_Keycode>(SDL_SCANCODE_TO_KEYCODE(named.hidUsage));
+}
 
-// Keys outside the letter and digit runs. The keypad's Enter is Return on Windows too.
-constexpr KeyPair NamedKeys[] = {
-    {SDLK_BACKSPACE, Key::Backspace},
-    {SDLK_RETURN, Key::Return},
-    {SDLK_KP_ENTER, Key::Return},
-    {SDLK_ESCAPE, Key::Escape},
-    {SDLK_SPACE, Key::Space},
-    {SDLK_LEFT, Key::Left},
-    {SDLK_UP, Key::Up},
-    {SDLK_RIGHT, Key::Right},
-    {SDLK_DOWN, Key::Down},
-    {SDLK_DELETE, Key::Delete},
-    {SDLK_F1, Key::F1},
-};
-
-// The keypad keys that, with NumLock off, Windows reports as the cursor keys and Delete. SDL
-// reports them by their keypad symbol whatever the NumLock state, which it gives in the mods.
-constexpr KeyPair KeypadNavigationKeys[] = {
-    {SDLK_KP_4, Key::Left}, {SDLK_KP_8, Key::Up},          {SDLK_KP_6, Key::Right},
-    {SDLK_KP_2, Key::Down}, {SDLK_KP_PERIOD, Key::Delete},
-};
-
-int FindKey(const KeyPair* pairs, size_t count, SDL_Keycode key) {
-    for (size_t i = 0; i < count; ++i) {
-        if (pairs[i].sdlKey == key) {
-            return pairs[i].virtualKey;
+int FindNamedKey(SDL_Keycode key, bool keypadNavigation) {
+    int count = 0;
+    const NamedKey* keys = NamedKeys(&count);
+    for (int i = 0; i < count; ++i) {
+        if (keys[i].keypadNavigation == keypadNavigation && SdlKeycodeOf(keys[i]) == key) {
+            return keys[i].virtualKey;
         }
     }
     return -1;
 }
 
-// The code a key event stands for. A keypad key released after NumLock was switched on while
-// it was held still clears its cursor key.
+// The code a key event stands for. SDL reports the keypad keys by their keypad symbol
+// whatever the NumLock state, which it gives in the mods; a keypad key released after NumLock
+// was switched on while it was held still clears its cursor key.
 int VirtualKeyOfEvent(const SDL_KeyboardEvent& event) {
     const int code = VirtualKeyFromSdl(event.keysym.sym);
     const bool numLockOn = (event.keysym.mod & KMOD_NUM) != 0;
     if (code >= 0 || (numLockOn && event.type == SDL_KEYDOWN)) {
         return code;
     }
-    return FindKey(KeypadNavigationKeys, std::size(KeypadNavigationKeys), event.keysym.sym);
+    return FindNamedKey(event.keysym.sym, true);
 }
 
 } // namespace
 
 int VirtualKeyFromSdl(SDL_Keycode key) {
-    // SDL's letter keys are the lower-case ASCII codes, its digits the ASCII digits; Windows
-    // uses the upper-case letters and the same digits.
-    if (key >= SDLK_a && key <= SDLK_z) {
-        return Key::A + static_cast<int>(key - SDLK_a);
+    // SDL's letter keys are the lower-case ASCII codes, its digits the ASCII digits.
+    if ((key >= SDLK_a && key <= SDLK_z) || (key >= SDLK_0 && key <= SDLK_9)) {
+        return VirtualKeyFromCharacter(static_cast<uint32_t>(key));
     }
-    if (key >= SDLK_0 && key <= SDLK_9) {
-        return Key::Digit0 + static_cast<int>(key - SDLK_0);
-    }
-    return FindKey(NamedKeys, std::size(NamedKeys), key);
+    return FindNamedKey(key, false);
 }
 
 void ApplyKeyEvent(const SDL_KeyboardEvent& event) {
-    const int code = VirtualKeyOfEvent(event);
-    if (code < 0) {
-        return;
-    }
-    if (event.type == SDL_KEYDOWN) {
-        // With Alt held Windows sends system-key messages instead, which the game ignores.
-        if ((event.keysym.mod & KMOD_ALT) != 0) {
-            return;
-        }
-        KeyTable[code] = true;
-    } else if (event.type == SDL_KEYUP) {
-        // Releases always clear: a key let go while Alt is down must not stay held.
-        KeyTable[code] = false;
-    }
+    // With Alt held Windows sends system-key messages instead, which the game ignores.
+    ApplyVirtualKey(VirtualKeyOfEvent(event), event.type == SDL_KEYDOWN,
+                    (event.keysym.mod & KMOD_ALT) != 0);
 }
 
 bool IsCloseShortcut(const SDL_KeyboardEvent& event) {

@@ -1,5 +1,5 @@
-// The one table from SDL's keys to the Windows virtual-key codes that KeyTable is indexed by,
-// and the rule for which key events reach KeyTable at all.
+// SDL's keys to the Windows virtual-key codes that KeyTable is indexed by, through the shared
+// key table (platform/key_table.h), and the rule for which key events reach KeyTable at all.
 #pragma once
 
 #include <SDL.h>

@@ -43,4 +43,4 @@ def test():
 
 
 if __name__ == "__main__":
-    kf_e2e.main(test, wine=True)
+    kf_e2e.main(test, wine=True, browser=True)

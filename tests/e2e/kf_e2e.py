@@ -3,9 +3,12 @@ start it in a scratch folder, find its window, type as a person does, watch its 
 and go, and wait for it to end. Every wait has a generous deadline.
 
 A scenario runs against the Linux game or, given a `.exe`, against the Windows game under
-Wine (in the prefix that WINEPREFIX names); `WINE` tells the scenario which, for the few
-expectations in which the two differ. Command line of every scenario:
+Wine (in the prefix that WINEPREFIX names), or, given --browser PAGE_DIR, against the web page
+in headless chromium (kf_page.py; the page's folder as `make web` builds it); `WINE` and
+`BROWSER` tell the scenario which, for the few expectations in which they differ. Command line
+of every scenario:
     <scenario>_test.py [--scores FILE] GAME [ARG...]
+    <scenario>_test.py --browser PAGE_DIR
 GAME is the program to start (a path, or a command on PATH such as the installed launcher);
 --scores names where it saves its table when that is not the folder it starts in.
 
@@ -58,6 +61,8 @@ DEFAULT_TABLE = list(zip(DEFAULT_LENGTHS, DEFAULT_NAMES))
 GAME = None    # the command that starts the game, set by main()
 SCORES = None  # where the game saves its table when not in its folder (--scores)
 WINE = False   # whether GAME is the Windows game, run under Wine
+BROWSER = None  # the web page's folder, when the game under test is the page
+PAGE = None     # the page game being played (kf_page.PageGame), when BROWSER is set
 
 
 class E2EFailure(Exception):
@@ -97,7 +102,14 @@ def end_wineserver():
 
 
 class Game:
-    """One run of the game in its own scratch folder (for Wine, its Z: drive)."""
+    """One run of the game in its own scratch folder (for Wine, its Z: drive). For the web
+    page, a kf_page.PageGame, which has the same interface."""
+
+    def __new__(cls, *args, **kwargs):
+        if cls is Game and BROWSER:
+            import kf_page
+            return kf_page.PageGame(*args, **kwargs)
+        return super().__new__(cls)
 
     def __init__(self, command=None, env=None):
         self.command = list(command or GAME)
@@ -200,7 +212,10 @@ def switch_mode(game, old_window, what):
     """Presses F1 and returns the game's new window once the game has drawn in it. F1 is held
     until X has reported the old window unmapped; the new one is the next window of the game
     mapped after that (X may give it the old one's id). Both are read from the events X
-    queued since before the press, so the moment between the two windows cannot be missed."""
+    queued since before the press, so the moment between the two windows cannot be missed.
+    In the page, F1 is held until the page has entered or left fullscreen."""
+    if BROWSER:
+        return _switch_page_mode(game, what)
     events = watcher()
     events.read()
     seen = len(events.windows)
@@ -239,28 +254,65 @@ def _last_mapped(window_events, old_window):
     return None
 
 
+def _switch_page_mode(game, what):
+    before = PAGE.browser.is_fullscreen()
+    hold_until("F1", lambda: game.check_running(f"while F1 was held ({what})") or
+               PAGE.browser.is_fullscreen() != before,
+               f"the page did not {'leave' if before else 'enter'} fullscreen after {what}")
+    frames = drawn_frames()
+    wait_until(lambda: drawn_frames() > frames + KEY_HOLD_FRAMES,
+               f"no frames drawn after {what}")
+    return "canvas"
+
+
 def send_key(key, down):
     """Key down (True) or up (False); `key` is an X keysym name ("a", "Return", "F1")."""
+    if BROWSER:
+        PAGE.browser.key(key, down)
+        return
     check(display().key(key, down), f"no key code for {key!r}")
 
 
-def press(key, hold=KEY_HOLD_S, pause=0.15, act=send_key):
-    """Presses and releases one key (an X keysym name) or, through `act`, a joystick button,
-    as a person's short press: held at least `hold` seconds and until KEY_HOLD_FRAMES frames
-    were drawn after it went down."""
+def drawn_frames():
+    """How many frames the game has drawn so far (in the page: frame callbacks run)."""
+    if BROWSER:
+        return PAGE.browser.frames()
     frames = watcher()
+    frames.read()
+    return frames.frames
+
+
+def screenshot(path):
+    """Photographs the game's picture (the display; in the page, its canvas) into `path`."""
+    if BROWSER:
+        return PAGE.shoot(path)
+    return run(["import", "-window", "root", path], timeout=60).returncode == 0
+
+
+def press(key, hold=KEY_HOLD_S, pause=0.15, act=send_key, frames=KEY_HOLD_FRAMES):
+    """Presses and releases one key (an X keysym name) or, through `act`, a joystick button,
+    as a person's short press: held at least `hold` seconds and until `frames` frames were
+    drawn after it went down."""
     act(key, True)
-    frames.read()  # frames drawn before the server took the key-down do not count
+    # Frames drawn before the key-down was taken do not count.
+    first = drawn_frames()
     start = time.monotonic()
-    first = frames.frames
     while True:
-        frames.read()
+        drawn = drawn_frames() - first
         held = time.monotonic() - start
-        if (held >= hold and frames.frames - first >= KEY_HOLD_FRAMES) or held >= KEY_HOLD_MAX_S:
+        if (held >= hold and drawn >= frames) or held >= KEY_HOLD_MAX_S:
             break
         time.sleep(0.01)
     act(key, False)
     time.sleep(pause)
+
+
+def wait_for_frames(count, timeout=KEY_HOLD_MAX_S):
+    """Waits until the game has drawn `count` more frames (at most `timeout` seconds)."""
+    first = drawn_frames()
+    deadline = time.monotonic() + timeout
+    while drawn_frames() - first < count and time.monotonic() < deadline:
+        time.sleep(0.01)
 
 
 def type_keys(keys):
@@ -387,7 +439,10 @@ def cursor_hidden():
 
 
 def close_window(window):
-    """Asks the window to close, as a window manager's close box does."""
+    """Asks the window to close, as a window manager's close box does; the page is closed."""
+    if BROWSER:
+        PAGE.close()
+        return
     check(display().close(window), "could not send the close request")
 
 
@@ -463,16 +518,20 @@ def lengths_of(rows, name):
     return [length for length, row_name in rows if row_name == name]
 
 
-def main(test, wine=False):
+def main(test, wine=False, browser=False):
     """Runs `test()` against the game named on the command line (see the module's comment);
-    `wine`: the scenario also applies to the Windows game. Prints PASS or the failure and sets
-    the exit code."""
-    global GAME, SCORES, WINE
+    `wine`: the scenario also applies to the Windows game, `browser`: to the web page. Prints
+    PASS or the failure and sets the exit code."""
+    global GAME, SCORES, WINE, BROWSER
     parser = argparse.ArgumentParser()
     parser.add_argument("--scores", help="where the game saves its table")
+    parser.add_argument("--browser", help="the web page's folder: play the game in the page")
     parser.add_argument("game", nargs=argparse.REMAINDER, help="the game's command line")
     options = parser.parse_args()
-    GAME, SCORES = options.game, options.scores
+    GAME, SCORES, BROWSER = options.game, options.scores, options.browser
+    if BROWSER:
+        _run_in_page(test, browser)
+        return
     if GAME and os.sep in GAME[0]:
         # The game starts in its scratch folder: a relative path would point elsewhere there.
         GAME[0] = os.path.abspath(GAME[0])
@@ -486,6 +545,17 @@ def main(test, wine=False):
             raise E2EFailure(f"cannot reach the display: {error}")
         test()
     except E2EFailure as failure:
+        print(f"FAIL: {failure}")
+        sys.exit(1)
+    print("PASS")
+
+
+def _run_in_page(test, browser):
+    import kf_browser
+    try:
+        check(browser, "this scenario is not for the web page")
+        test()
+    except (E2EFailure, kf_browser.BrowserFailure) as failure:
         print(f"FAIL: {failure}")
         sys.exit(1)
     print("PASS")

@@ -33,11 +33,11 @@ class Screens:
         self.count = 0
 
     def shoot(self, label):
-        """Photographs the whole display into `NN_label.png`; returns its path."""
+        """Photographs the whole display (the page's canvas) into `NN_label.png`; returns its
+        path."""
         self.count += 1
         path = os.path.join(self.folder, f"{self.count:02d}_{label}.png")
-        check(run(["import", "-window", "root", path], timeout=60).returncode == 0,
-              "cannot take a screenshot")
+        check(kf_e2e.screenshot(path), "cannot take a screenshot")
         return path
 
     def read(self, path):
@@ -99,7 +99,7 @@ class Burst:
     def _shoot(self):
         while not self.stopping.is_set():
             path = os.path.join(self.screens.folder, f"{self.label}_{len(self.paths):03d}.png")
-            if run(["import", "-window", "root", path], timeout=60).returncode == 0:
+            if kf_e2e.screenshot(path):
                 self.paths.append(path)
 
     def __enter__(self):

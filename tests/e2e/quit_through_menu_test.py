@@ -1,9 +1,11 @@
 """The game starts fullscreen on the 1024x768 display, is driven with the keyboard, and
 "Quit game" (Down four times, Return) ends it with exit code 0 and a saved table: the default
-table where there was none. The Windows game shows the main menu with its text where the Linux
-build puts it, and an existing table (with 0x0A and 0x1A bytes in its lengths, leftovers after
-its names and bytes past its end) is saved over the old file with the bytes the Linux build
-writes for it. Also run by scripts/fresh-check.sh on the built and the installed game."""
+table where there was none. The Windows game and the web page (in a 1024x768 browser window)
+show the main menu with its text where the Linux build puts it, and an existing table (with
+0x0A and 0x1A bytes in its lengths, leftovers after its names and bytes past its end) is saved
+over the old file (in the page: over the table stored by an earlier visit) with the bytes the
+Linux build writes for it; the ended page then offers to play again. Also run by
+scripts/fresh-check.sh on the built and the installed game."""
 
 import os
 import struct
@@ -75,25 +77,37 @@ def check_menu_lines(game):
         check(kf_screen.has_line(text, line), f"no {line!r} read on the menu:\n{text}")
 
 
+def check_play_again():
+    """A page cannot close itself: it offers to play again, and that starts the game anew."""
+    page = kf_e2e.PAGE.browser
+    check(page.script("return !document.getElementById('ended').hidden"),
+          "the ended page offers no new game")
+    page.script("document.getElementById('play-again').click()")
+    kf_e2e.wait_until(lambda: page.mark("ended") is None, "the page was not loaded again")
+    page.wait_for_mark("drawn", what="the menu of the new game")
+
+
 def test():
     game = kf_e2e.Game()
     try:
-        if kf_e2e.WINE:
+        old_table = kf_e2e.WINE or kf_e2e.BROWSER
+        if old_table:
             write_old_file(game.scores, OLD_TABLE)
         else:
             check(not os.path.exists(game.scores), f"{game.scores} exists before the game ran")
         game.start()
         window = game.wait_for_window()
         game.wait_for_picture()
-        if kf_e2e.WINE:
+        if old_table:
             check_menu_lines(game)
-        check(kf_e2e.cursor_hidden(), "the cursor shows over the fullscreen window")
-        check(kf_e2e.window_geometry(window) == (0, 0, 1024, 768),
-              f"fullscreen window at {kf_e2e.window_geometry(window)}")
-        check(kf_e2e.screen_size() == (1024, 768), "the display is not at 1024x768")
+        if not kf_e2e.BROWSER:
+            check(kf_e2e.cursor_hidden(), "the cursor shows over the fullscreen window")
+            check(kf_e2e.window_geometry(window) == (0, 0, 1024, 768),
+                  f"fullscreen window at {kf_e2e.window_geometry(window)}")
+            check(kf_e2e.screen_size() == (1024, 768), "the display is not at 1024x768")
         kf_e2e.quit_game(game)
         check(os.path.exists(game.scores), f"no table saved at {game.scores}")
-        if kf_e2e.WINE:
+        if old_table:
             with open(game.scores, "rb") as f:
                 saved = f.read()
             check(saved == expected_bytes(OLD_TABLE),
@@ -102,9 +116,11 @@ def test():
         else:
             rows = kf_e2e.read_scores(game.scores)
             check(rows == kf_e2e.DEFAULT_TABLE, f"scores.dat is not the default table: {rows}")
+        if kf_e2e.BROWSER:
+            check_play_again()
     finally:
         game.cleanup()
 
 
 if __name__ == "__main__":
-    kf_e2e.main(test, wine=True)
+    kf_e2e.main(test, wine=True, browser=True)

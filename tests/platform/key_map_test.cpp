@@ -1,4 +1,6 @@
-// The key table: SDL keys to virtual-key codes, and which events set or clear KeyTable.
+// The key table: SDL keys and a browser's keys to virtual-key codes, and which events set or
+// clear KeyTable.
+#include "platform/key_table.h"
 #include "platform/sdl/key_map.h"
 
 #include "game/game_state.h"
@@ -110,4 +112,55 @@ TEST(KeyMap, AltF4IsACloseRequestButF4AloneAndItsRepeatAreNot) {
     EXPECT_FALSE(IsCloseShortcut(KeyEvent(SDL_KEYDOWN, SDLK_F4)));
     EXPECT_FALSE(IsCloseShortcut(KeyEvent(SDL_KEYUP, SDLK_F4, KMOD_LALT)));
     EXPECT_FALSE(IsCloseShortcut(KeyEvent(SDL_KEYDOWN, SDLK_F4, KMOD_LALT, 1)));
+}
+
+// A browser names a key twice: `key` is what it types on the player's layout, `code` where it
+// sits. Letters and digits follow the layout, as SDL's key codes do; the rest go by `code`.
+TEST(KeyMapDom, LettersByWhatTheyTypeOtherKeysByWhereTheySit) {
+    EXPECT_EQ(VirtualKeyFromDom("a", "KeyA", true), Key::A);
+    EXPECT_EQ(VirtualKeyFromDom("A", "KeyA", true), Key::A);
+    // On a French keyboard the key that types "a" sits where "q" does on an English one.
+    EXPECT_EQ(VirtualKeyFromDom("a", "KeyQ", true), Key::A);
+    EXPECT_EQ(VirtualKeyFromDom("7", "Digit7", true), Key::Digit0 + 7);
+    EXPECT_EQ(VirtualKeyFromDom("Enter", "Enter", true), Key::Return);
+    EXPECT_EQ(VirtualKeyFromDom("Enter", "NumpadEnter", true), Key::Return);
+    EXPECT_EQ(VirtualKeyFromDom(" ", "Space", true), Key::Space);
+    EXPECT_EQ(VirtualKeyFromDom("Backspace", "Backspace", true), Key::Backspace);
+    EXPECT_EQ(VirtualKeyFromDom("Escape", "Escape", false), Key::Escape);
+    EXPECT_EQ(VirtualKeyFromDom("ArrowLeft", "ArrowLeft", true), Key::Left);
+    EXPECT_EQ(VirtualKeyFromDom("F1", "F1", true), Key::F1);
+    EXPECT_EQ(VirtualKeyFromDom("F10", "F10", true), -1);
+    EXPECT_EQ(VirtualKeyFromDom("Shift", "ShiftLeft", true), -1);
+    EXPECT_EQ(VirtualKeyFromDom("", "", true), -1);
+    EXPECT_EQ(VirtualKeyFromDom(nullptr, "KeyA", true), -1);
+}
+
+TEST(KeyMapDom, KeypadIsCursorKeysOnlyWhileItTypesNoDigit) {
+    // NumLock off: the browser reports what the key does.
+    EXPECT_EQ(VirtualKeyFromDom("ArrowLeft", "Numpad4", true), Key::Left);
+    EXPECT_EQ(VirtualKeyFromDom("Delete", "NumpadDecimal", true), Key::Delete);
+    // NumLock on: a digit, which the game does not read; the release still lets go.
+    EXPECT_EQ(VirtualKeyFromDom("4", "Numpad4", true), -1);
+    EXPECT_EQ(VirtualKeyFromDom("4", "Numpad4", false), Key::Left);
+    EXPECT_EQ(VirtualKeyFromDom(",", "NumpadDecimal", true), -1);
+}
+
+// Both shells find each named key through the one table: every row answers to SDL and to a
+// browser alike, so a key added for one shell works in the other.
+TEST_F(KeyTableTest, EveryNamedKeyIsTheSameKeyForSdlAndForABrowser) {
+    int count = 0;
+    const NamedKey* keys = NamedKeys(&count);
+    ASSERT_GT(count, 0);
+    for (int i = 0; i < count; ++i) {
+        const NamedKey& named = keys[i];
+        const SDL_Keycode sdlKey =
+            named.typedCharacter != 0
+                ? static_cast<SDL_Keycode>(named.typedCharacter)
+                : static_cast<SDL_Keycode>(SDL_SCANCODE_TO_KEYCODE(named.hidUsage));
+        ApplyKeyEvent(KeyEvent(SDL_KEYDOWN, sdlKey));
+        EXPECT_TRUE(KeyTable[named.virtualKey]) << named.domCode;
+        ApplyKeyEvent(KeyEvent(SDL_KEYUP, sdlKey));
+        EXPECT_EQ(VirtualKeyFromDom(named.domCode, named.domCode, true), named.virtualKey)
+            << named.domCode;
+    }
 }

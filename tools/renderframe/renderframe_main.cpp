@@ -1,54 +1,17 @@
 // renderframe: draws every menu screen and two game moments with the real renderer and saves
-// them as PNG files, for looking at the picture and for the README.
+// them as PNG files (tests/support/frame_shots.cpp), for looking at the picture, for the README
+// and as the reference of the web page's picture.
 //   renderframe OUTDIR [--shown]
 #include "game/game_state.h"
 #include "render/render.h"
 #include "tests/support/fake_platform_calls.h"
+#include "tests/support/frame_shots.h"
 #include "tests/support/gl_test_window.h"
 #include "tests/support/scene_fixtures.h"
 
 #include <cstdio>
 #include <cstring>
-#include <functional>
 #include <string>
-
-namespace {
-
-struct Shot {
-    const char* file;
-    std::function<void()> setUp;
-};
-
-void SetUpCongratulations() {
-    ShowMenuScreen(Screen::Congratulations, 0);
-    InsertHighscore(23.45f, Players[0].name);
-}
-
-void SetUpNameEntry() {
-    ShowMenuScreen(Screen::NameEntry, 0);
-    std::strcpy(Players[0].name, "QUARZ42");
-}
-
-// The camera tilted down (the Up key) onto the wave surface below the press.
-void SetUpGameFromAbove(float length, float leak) {
-    SetUpRunningGame(length, 75, leak);
-    Players[0].pitch = -35.0f;
-    Players[0].yaw = 25.0f;
-}
-
-const Shot Shots[] = {
-    {"menu.png", [] { ShowMenuScreen(Screen::MainMenu, 0); }},
-    {"name_entry.png", SetUpNameEntry},
-    {"highscores.png", [] { ShowMenuScreen(Screen::Highscores, 0); }},
-    {"controls.png", [] { ShowMenuScreen(Screen::Controls, 0); }},
-    {"congratulations.png", SetUpCongratulations},
-    {"game.png", [] { SetUpRunningGame(42.0f, 75); }},
-    {"game_start.png", [] { SetUpRunningGame(3.0f, 12, 0.05f); }},
-    {"wave_blue.png", [] { SetUpGameFromAbove(8.0f, 0.2f); }},
-    {"wave_grey.png", [] { SetUpGameFromAbove(90.0f, 0.6f); }},
-};
-
-} // namespace
 
 int main(int argc, char** argv) {
     if (argc < 2) {
@@ -62,12 +25,14 @@ int main(int argc, char** argv) {
     if (!OpenHarnessWindow(shown) || !InitRenderState()) {
         return 1;
     }
-    FakeClockMs = 123456;
+    FakeClockMs = FrameShotClockMs;
     int failures = 0;
-    for (const Shot& shot : Shots) {
-        shot.setUp();
+    size_t shotCount = 0;
+    const FrameShot* shots = FrameShots(&shotCount);
+    for (size_t i = 0; i < shotCount; ++i) {
+        shots[i].setUp();
         DrawFrame();
-        std::string path = outDir + "/" + shot.file;
+        std::string path = outDir + "/" + shots[i].name + ".png";
         if (!WritePng(ReadBackBuffer(), path.c_str())) {
             std::fprintf(stderr, "renderframe: cannot write %s\n", path.c_str());
             ++failures;

@@ -1,0 +1,70 @@
+"""The web page's figures: the size of its .wasm and .js, raw and gzipped; the time from the
+start of loading the page to its first drawn menu frame in headless chromium; the frame time
+of a running game with a sausage of 100 cm and 75 particles in the page (?bench=100). A
+measurement, not a test: it prints figures and asserts nothing about them.
+    /usr/bin/python3 bench/web/web_bench.py [PAGE_FOLDER]     (make bench-web)"""
+
+import gzip
+import json
+import os
+import statistics
+import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..",
+                                "tests", "e2e"))
+import kf_browser  # noqa: E402
+
+LOADS = 5
+BENCH_LENGTH_CM = 100
+
+
+def sizes(folder):
+    for name in ("kesselfass3d.wasm", "kesselfass3d.js"):
+        with open(os.path.join(folder, name), "rb") as f:
+            data = f.read()
+        print(f"{name}: {len(data)} bytes, gzip -9 {len(gzip.compress(data, 9))} bytes")
+
+
+def load_to_menu(server):
+    """Median over fresh browsers (no cache, empty storage) of the ms from navigation to the
+    first drawn menu frame, as the page's performance clock counts them."""
+    times = []
+    for _ in range(LOADS):
+        browser = kf_browser.Browser()
+        try:
+            browser.open(server.url)
+            browser.wait_for_mark("drawn", what="the first menu frame")
+            times.append(float(browser.mark("drawnMs")))
+        finally:
+            browser.quit()
+    print(f"load to first menu frame: median {statistics.median(times):.0f} ms "
+          f"(of {LOADS}: {', '.join(f'{t:.0f}' for t in times)})")
+
+
+def frame_time(server):
+    browser = kf_browser.Browser()
+    try:
+        browser.open(f"{server.url}?bench={BENCH_LENGTH_CM}")
+        browser.wait_for_mark("bench", timeout=600, what="the frame-time results")
+        results = json.loads(browser.mark("bench"))
+    finally:
+        browser.quit()
+    print(f"frame at {BENCH_LENGTH_CM} cm, 75 particles: drawing to the GPU's finish median "
+          f"{results['drawMedianMs']:.1f} ms, frame callbacks every "
+          f"{results['frameIntervalMedianMs']:.1f} ms (median of {results['frames']} frames)")
+
+
+def main():
+    folder = sys.argv[1] if len(sys.argv) > 1 else "build/web"
+    sizes(folder)
+    server = kf_browser.PageServer(folder)
+    try:
+        load_to_menu(server)
+        frame_time(server)
+    finally:
+        server.stop()
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

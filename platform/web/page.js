@@ -1,0 +1,123 @@
+// The page around the game: its canvas, the Fullscreen API, the boxes and notices the game
+// shows, and the offer to play again. The game (kesselfass3d.js) calls KesselfassPage; tests
+// wait on the marks it sets on the document's body ("drawn", "shot").
+"use strict";
+
+var KesselfassPage = (function () {
+    var fullscreenRefused = false;
+    var game = function () { return document.getElementById("game"); };
+    var canvas = function () { return document.getElementById("canvas"); };
+
+    function showBox(caption, text) {
+        var box = document.createElement("div");
+        box.className = "box";
+        box.setAttribute("role", "alertdialog");
+        var title = document.createElement("h2");
+        title.textContent = caption;
+        var body = document.createElement("p");
+        body.textContent = text;
+        var close = document.createElement("button");
+        close.type = "button";
+        close.textContent = "OK";
+        close.addEventListener("click", function () { box.remove(); });
+        box.append(title, body, close);
+        document.getElementById("boxes").append(box);
+    }
+
+    return {
+        makeCanvas: function (width, height, fixedSize) {
+            var made = document.createElement("canvas");
+            made.id = "canvas";
+            if (fixedSize) {
+                made.className = "fixed-size";
+                made.width = width;
+                made.height = height;
+            }
+            game().append(made);
+            if (!fixedSize) {
+                this.fitCanvas();
+            }
+        },
+        // The canvas's pixels follow its size on the screen at the display's pixel density.
+        fitCanvas: function () {
+            var c = canvas();
+            if (!c || c.classList.contains("fixed-size")) {
+                return;
+            }
+            var ratio = window.devicePixelRatio || 1;
+            c.width = Math.max(1, Math.round(c.clientWidth * ratio));
+            c.height = Math.max(1, Math.round(c.clientHeight * ratio));
+        },
+        removeCanvas: function () {
+            var c = canvas();
+            if (c) {
+                c.remove();
+            }
+        },
+        canvasWidth: function () {
+            this.fitCanvas();
+            return canvas() ? canvas().width : 0;
+        },
+        canvasHeight: function () {
+            this.fitCanvas();
+            return canvas() ? canvas().height : 0;
+        },
+        // A page may only ask while the player has just pressed a key or clicked.
+        requestFullscreen: function () {
+            var activation = navigator.userActivation;
+            if (!document.fullscreenEnabled || (activation && !activation.isActive)) {
+                fullscreenRefused = true;
+                return;
+            }
+            game().requestFullscreen().catch(function () { fullscreenRefused = true; });
+        },
+        exitFullscreen: function () {
+            if (document.fullscreenElement) {
+                document.exitFullscreen().catch(function () {});
+            }
+        },
+        isFullscreen: function () {
+            return document.fullscreenElement !== null;
+        },
+        takeFullscreenRefusal: function () {
+            var refused = fullscreenRefused;
+            fullscreenRefused = false;
+            return refused;
+        },
+        showBox: showBox,
+        showNotice: function (text) {
+            var notice = document.getElementById("notice");
+            notice.textContent = text;
+            notice.hidden = false;
+        },
+        showPlayAgain: function () {
+            this.exitFullscreen();
+            document.getElementById("ended").hidden = false;
+            document.body.dataset.ended = "1";
+        },
+        parameter: function (name) {
+            return new URLSearchParams(window.location.search).get(name) || "";
+        },
+        // The mark, and when it was set in ms since the page began to load.
+        mark: function (name) {
+            document.body.dataset[name + "Ms"] = String(performance.now());
+            document.body.dataset[name] = "1";
+        },
+    };
+})();
+
+var Module = {
+    print: function (text) { console.log(text); },
+    printErr: function (text) { console.warn(text); },
+    onAbort: function (what) {
+        KesselfassPage.showBox("ERROR", "The game stopped: " + what);
+    },
+};
+
+document.getElementById("play-again").addEventListener("click", function () {
+    window.location.reload();
+});
+
+if (typeof WebAssembly !== "object") {
+    KesselfassPage.showBox("ERROR", "This browser cannot run the game (no WebAssembly).");
+}

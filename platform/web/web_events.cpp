@@ -1,0 +1,156 @@
+// Events in a page: the browser's key, resize and fullscreen callbacks queue events, and the
+// main loop takes one per pass, as it takes a desktop's messages (a short press waits for a
+// drawing pass before its release, see MustWaitForADraw). Keys go into KeyTable through
+// the shared key table; the first gamepad's buttons are read once per drawing pass.
+#include "game/game_state.h"
+#include "platform/key_table.h"
+#include "platform/shell.h"
+#include "platform/web/web_shell.h"
+#include "render/render.h"
+
+#include <emscripten/html5.h>
+
+#include <bitset>
+#include <cstring>
+#include <deque>
+
+namespace {
+
+enum class EventKind { Key, Resize, FullscreenLeft };
+
+struct PageEvent {
+    EventKind kind;
+    int virtualKey = -1;
+    bool down = false;
+    bool altHeld = false;
+    int32_t width = 0;
+    int32_t height = 0;
+};
+
+std::deque<PageEvent> Queue;
+bool GamepadCaptured = false;
+// Keys that went down in the events taken since the last drawing pass.
+std::bitset<256> DownSinceLastDraw;
+
+// Keys the game reads must not also scroll the page, go back a page or open the browser's
+// help; with Ctrl or Meta held a key stays the browser's shortcut.
+EM_BOOL OnKey(int eventType, const EmscriptenKeyboardEvent* event, void*) {
+    const bool down = eventType == EMSCRIPTEN_EVENT_KEYDOWN;
+    const int virtualKey = VirtualKeyFromDom(event->key, event->code, down);
+    if (virtualKey < 0) {
+        return EM_FALSE;
+    }
+    PageEvent key{EventKind::Key};
+    key.virtualKey = virtualKey;
+    key.down = down;
+    key.altHeld = event->altKey != 0;
+    Queue.push_back(key);
+    return event->ctrlKey || event->metaKey ? EM_FALSE : EM_TRUE;
+}
+
+EM_BOOL OnResize(int, const EmscriptenUiEvent*, void*) {
+    QueueCanvasResize();
+    return EM_FALSE;
+}
+
+EM_BOOL OnFullscreenChange(int, const EmscriptenFullscreenChangeEvent* event, void*) {
+    if (!event->isFullscreen) {
+        Queue.push_back(PageEvent{EventKind::FullscreenLeft});
+    }
+    QueueCanvasResize();
+    return EM_FALSE;
+}
+
+// The browser left fullscreen by itself (Escape, the browser's own controls) or refused it:
+// the game's flag follows, so that the next F1 asks for fullscreen again.
+void TakeFullscreenLeft() {
+    Fullscreen = false;
+}
+
+void HandleEvent(const PageEvent& event) {
+    switch (event.kind) {
+    case EventKind::Key:
+        ApplyVirtualKey(event.virtualKey, event.down, event.altHeld);
+        break;
+    case EventKind::Resize:
+        ResizeView(event.width, event.height);
+        break;
+    case EventKind::FullscreenLeft:
+        TakeFullscreenLeft();
+        break;
+    }
+}
+
+} // namespace
+
+void InstallPageCallbacks() {
+    const char* window = EMSCRIPTEN_EVENT_TARGET_WINDOW;
+    emscripten_set_keydown_callback(window, nullptr, EM_TRUE, OnKey);
+    emscripten_set_keyup_callback(window, nullptr, EM_TRUE, OnKey);
+    emscripten_set_resize_callback(window, nullptr, EM_FALSE, OnResize);
+    emscripten_set_fullscreenchange_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_FALSE,
+                                             OnFullscreenChange);
+}
+
+void QueueCanvasResize() {
+    PageEvent resize{EventKind::Resize};
+    PageCanvasSize(&resize.width, &resize.height);
+    Queue.push_back(resize);
+}
+
+// A browser gathers the events of a whole frame before the frame callback runs, where a
+// desktop's loop takes them between its passes. A press shorter than a frame would so come down
+// and up before any tick ran, and a slow machine would lose every short press. So a key that
+// went down since the last drawing pass is let go only after the next one, whose ticks see it.
+bool MustWaitForADraw(const PageEvent& event) {
+    return event.kind == EventKind::Key && !event.down && event.virtualKey >= 0 &&
+           DownSinceLastDraw.test(static_cast<size_t>(event.virtualKey));
+}
+
+ShellEvent ShellTakeEvent() {
+    if (PageTakeFullscreenRefusal()) {
+        Queue.push_back(PageEvent{EventKind::FullscreenLeft});
+    }
+    if (Queue.empty() || MustWaitForADraw(Queue.front())) {
+        DownSinceLastDraw.reset();
+        PollGamepad();
+        return ShellEvent::NoEvent;
+    }
+    const PageEvent event = Queue.front();
+    Queue.pop_front();
+    if (event.kind == EventKind::Key && event.down) {
+        DownSinceLastDraw.set(static_cast<size_t>(event.virtualKey));
+    }
+    HandleEvent(event);
+    return ShellEvent::Handled;
+}
+
+void CaptureJoysticks() {
+    GamepadCaptured = true;
+}
+
+void ReleaseJoysticks() {
+    GamepadCaptured = false;
+    std::memset(JoystickButtons, 0, sizeof JoystickButtons);
+}
+
+// Buttons 0 to 3 of the Gamepad API's first connected pad are the joystick's buttons 1 to 4.
+void PollGamepad() {
+    if (!GamepadCaptured || emscripten_sample_gamepad_data() != EMSCRIPTEN_RESULT_SUCCESS) {
+        return;
+    }
+    const int count = emscripten_get_num_gamepads();
+    for (int index = 0; index < count; ++index) {
+        EmscriptenGamepadEvent pad;
+        if (emscripten_get_gamepad_status(index, &pad) != EMSCRIPTEN_RESULT_SUCCESS ||
+            !pad.connected) {
+            continue;
+        }
+        for (int button = 0; button < 4; ++button) {
+            JoystickButtons[button] = button < pad.numButtons && pad.digitalButton[button];
+        }
+        return;
+    }
+    // The pad went away: nothing is held any more.
+    std::memset(JoystickButtons, 0, sizeof JoystickButtons);
+}
