@@ -11,12 +11,45 @@ import wave
 
 import numpy
 
+import kf_e2e
 from kf_e2e import check
 
 DEVICE_RATE = 44100  # what the game asks SDL for; the disk driver gives it
 FRAME_BYTES = 4      # stereo, 16-bit
 RESOURCES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "resources")
 SONG = os.path.join(RESOURCES, "song.mid")
+# The length of the windows the music's level is judged in: several notes long.
+WINDOW_S = 0.5
+# Below this the output is silence (the page's analyser and the disk capture alike).
+SILENT = 0.002
+
+
+def wait_for_capture(game, capture, seconds, timeout=120):
+    """Waits until the capture holds `seconds` of sound; the game must run meanwhile."""
+
+    def grown():
+        game.check_running("while its sound was captured")
+        return capture.seconds() >= seconds
+
+    kf_e2e.wait_until(grown, f"the capture reached {seconds:.1f} s", timeout)
+
+
+def heard(levels):
+    return [level for level in levels if level is not None]
+
+
+def wait_for_music(game, capture, timeout=120):
+    """Waits for the first half second of the capture with music in it; returns where."""
+    found = []
+
+    def sounding():
+        game.check_running("while waiting for its music")
+        levels = capture.levels(WINDOW_S)
+        found[:] = [at for at, level in enumerate(levels) if level and level > 5 * SILENT]
+        return bool(found)
+
+    kf_e2e.wait_until(sounding, "music sounded", timeout)
+    return found[0] * WINDOW_S
 
 
 def load_effect(name):

@@ -8,9 +8,8 @@ import shutil
 import tempfile
 
 import kf_e2e
-from kf_audio import PageCapture
+from kf_audio import SILENT, WINDOW_S, PageCapture, heard, wait_for_capture
 from kf_e2e import check
-from music_test import WINDOW_S, SILENT, heard, wait_for_capture
 
 SOUNDFONT = "TimGM6mb.sf2"
 NO_WEB_AUDIO = "delete window.AudioContext; delete window.webkitAudioContext;"

@@ -4,9 +4,9 @@ music level stays steady across the end and well into the next pass, and once th
 ended the page's audio is closed."""
 
 import kf_e2e
-from kf_audio import PageCapture, song_pass_seconds
+from kf_audio import (WINDOW_S, PageCapture, heard, song_pass_seconds, wait_for_capture,
+                      wait_for_music)
 from kf_e2e import check
-from music_test import WINDOW_S, heard, wait_for_capture, wait_for_music
 
 BEFORE_END_S = 5.0
 AFTER_END_S = 8.0
