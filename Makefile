@@ -97,10 +97,20 @@ bench-web: test-deps web
 
 WEB_ZIP = kesselfass3d-$(WINDOWS_VERSION)-web.zip
 
+# The page's files, and the licence texts of what the music loads beside them.
+WEB_LICENCES = build/web-licences
+
 package-web: web
 	rm -f $(WEB_ZIP)
-	cd build/web && zip -q -r ../../$(WEB_ZIP) index.html page.js page.css icon.png \
-	    kesselfass3d.js kesselfass3d.wasm
+	rm -rf $(WEB_LICENCES) && mkdir -p $(WEB_LICENCES)
+	cp build/npm/node_modules/js-synthesizer/externals/LICENSE.fluidsynth.txt \
+	    $(WEB_LICENCES)/LICENSE.fluidsynth.txt
+	cp build/npm/node_modules/js-synthesizer/LICENSE $(WEB_LICENCES)/LICENSE.js-synthesizer.txt
+	cp /usr/share/doc/timgm6mb-soundfont/copyright $(WEB_LICENCES)/LICENSE.TimGM6mb.txt
+	cd build/web && zip -q -r ../../$(WEB_ZIP) index.html page.js page_sound.js page.css \
+	    icon.png kesselfass3d.js kesselfass3d.wasm music_worklet.js libfluidsynth-2.4.6.js \
+	    js-synthesizer.worklet.min.js TimGM6mb.sf2
+	cd $(WEB_LICENCES) && zip -q ../../$(WEB_ZIP) LICENSE.*
 	@echo "package-web: $(WEB_ZIP)"
 
 clean:

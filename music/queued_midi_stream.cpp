@@ -23,7 +23,8 @@ uint32_t EventType(uint32_t word) {
 
 } // namespace
 
-QueuedMidiStream::QueuedMidiStream(double clockRate) : clockRate(clockRate) {}
+QueuedMidiStream::QueuedMidiStream(double clockRate, NotificationDelivery delivery)
+    : clockRate(clockRate), delivery(delivery) {}
 
 QueuedMidiStream::~QueuedMidiStream() {
     StopNotificationThread();
@@ -46,8 +47,9 @@ void QueuedMidiStream::SetClockRate(double unitsPerSecond) {
 }
 
 void QueuedMidiStream::StartNotificationThreadLocked() {
-    if (!notificationThread.joinable() && !quitting) {
-        notificationThread = std::thread(&QueuedMidiStream::DeliverNotifications, this);
+    if (delivery == NotificationDelivery::OwnThread && !notificationThread.joinable() &&
+        !quitting) {
+        notificationThread = std::thread(&QueuedMidiStream::RunNotificationThread, this);
     }
 }
 
@@ -90,19 +92,24 @@ void QueuedMidiStream::Enqueue(uint32_t message, MidiHeader* header, uint32_t of
     notificationsChanged.notify_all();
 }
 
-void QueuedMidiStream::DeliverNotifications() {
+QueuedMidiStream::Notification QueuedMidiStream::TakeNotificationLocked() {
+    Notification note = notifications[notificationHead];
+    notificationHead = (notificationHead + 1) % MaxNotifications;
+    --notificationCount;
+    if (note.message == MOM_POSITIONCB) {
+        note.header->dwOffset = note.offset;
+    }
+    return note;
+}
+
+void QueuedMidiStream::RunNotificationThread() {
     std::unique_lock<std::mutex> guard(lock);
     for (;;) {
         notificationsChanged.wait(guard, [this] { return quitting || notificationCount > 0; });
         if (notificationCount == 0) {
             return; // quitting, and everything delivered
         }
-        Notification note = notifications[notificationHead];
-        notificationHead = (notificationHead + 1) % MaxNotifications;
-        --notificationCount;
-        if (note.message == MOM_POSITIONCB) {
-            note.header->dwOffset = note.offset;
-        }
+        Notification note = TakeNotificationLocked();
         delivering = true;
         // The callback runs unlocked: it queues buffers and may stop, close and reopen.
         guard.unlock();
@@ -116,7 +123,36 @@ void QueuedMidiStream::DeliverNotifications() {
     }
 }
 
+void QueuedMidiStream::DeliverNotifications() {
+    std::unique_lock<std::mutex> guard(lock);
+    if (delivery != NotificationDelivery::ByOwner || delivering) {
+        return;
+    }
+    delivering = true;
+    while (notificationCount > 0) {
+        Notification note = TakeNotificationLocked();
+        // Unlocked, as on the thread: the callback calls the stream.
+        guard.unlock();
+        if (note.callback != nullptr) {
+            note.callback(this, note.message, note.instance,
+                          reinterpret_cast<uintptr_t>(note.header), 0);
+        }
+        guard.lock();
+    }
+    delivering = false;
+}
+
+void QueuedMidiStream::DeliverIfOwnerDelivers() {
+    if (delivery == NotificationDelivery::ByOwner) {
+        DeliverNotifications();
+    }
+}
+
 void QueuedMidiStream::WaitForNotifications() {
+    if (delivery == NotificationDelivery::ByOwner) {
+        DeliverNotifications();
+        return;
+    }
     std::unique_lock<std::mutex> guard(lock);
     if (!CanAwaitDelivery()) {
         return;
@@ -125,6 +161,12 @@ void QueuedMidiStream::WaitForNotifications() {
 }
 
 uint32_t QueuedMidiStream::Open(MidiStreamCallback newCallback, uintptr_t newInstance) {
+    uint32_t result = OpenQueue(newCallback, newInstance);
+    DeliverIfOwnerDelivers();
+    return result;
+}
+
+uint32_t QueuedMidiStream::OpenQueue(MidiStreamCallback newCallback, uintptr_t newInstance) {
     std::lock_guard<std::mutex> guard(lock);
     if (open) {
         return MMSYSERR_ALLOCATED;
@@ -221,6 +263,12 @@ uint32_t QueuedMidiStream::Restart() {
 }
 
 uint32_t QueuedMidiStream::Stop() {
+    uint32_t result = HaltQueue();
+    DeliverIfOwnerDelivers();
+    return result;
+}
+
+uint32_t QueuedMidiStream::HaltQueue() {
     std::lock_guard<std::mutex> guard(lock);
     if (!open) {
         return MMSYSERR_INVALHANDLE;
@@ -236,6 +284,12 @@ uint32_t QueuedMidiStream::Reset() {
 }
 
 uint32_t QueuedMidiStream::Close() {
+    uint32_t result = CloseQueue();
+    DeliverIfOwnerDelivers();
+    return result;
+}
+
+uint32_t QueuedMidiStream::CloseQueue() {
     std::unique_lock<std::mutex> guard(lock);
     if (!open) {
         return MMSYSERR_INVALHANDLE;

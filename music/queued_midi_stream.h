@@ -1,6 +1,6 @@
 // The working of a MIDI stream output without its sound: the queue of buffers, the stream
-// clock with tempo and time division, Stop/Reset returning every buffer, and a notification
-// thread delivering MOM_* messages. The FluidSynth output and the virtual stream build on it.
+// clock with tempo and time division, Stop/Reset returning every buffer, and the delivery of
+// MOM_* messages. The FluidSynth, page and virtual outputs build on it.
 #pragma once
 
 #include <condition_variable>
@@ -28,10 +28,23 @@ class StreamEventSink {
     virtual void Silence() = 0;
 };
 
+// Who carries the MOM_* notifications to the owner's callback.
+enum class NotificationDelivery {
+    // A thread of the stream's own, as a driver's: the callback may block, and Close waits
+    // until everything posted before it has been delivered.
+    OwnThread,
+    // The owner's thread, where there are no others (a page without threads): the owner calls
+    // DeliverNotifications after each clock advance, and Open, Stop, Reset and Close deliver
+    // what they post before they return, so that a stop finds its buffers back at once
+    // instead of waiting for a thread that does not exist.
+    ByOwner,
+};
+
 class QueuedMidiStream : public MidiStreamOut {
   public:
     // `clockRate`: clock units per second of the Advance calls (samples, or microseconds).
-    explicit QueuedMidiStream(double clockRate);
+    explicit QueuedMidiStream(double clockRate,
+                              NotificationDelivery delivery = NotificationDelivery::OwnThread);
     ~QueuedMidiStream() override;
 
     uint32_t Open(MidiStreamCallback callback, uintptr_t instance) override;
@@ -45,7 +58,13 @@ class QueuedMidiStream : public MidiStreamOut {
     uint32_t Close() override;
 
     // Blocks until every notification posted so far has been delivered. Not from a callback.
+    // ByOwner: delivers them itself.
     void WaitForNotifications();
+
+    // ByOwner: delivers the notifications posted so far on the calling thread, one callback
+    // after the other. From inside a callback it does nothing: the delivery under way goes on
+    // with what the callback's own calls posted.
+    void DeliverNotifications();
 
   protected:
     // Plays what falls due within the next `units` of stream time, then returns; nothing moves
@@ -80,6 +99,9 @@ class QueuedMidiStream : public MidiStreamOut {
     // in the ring promised by the call that makes it due: Open promises its MOM_OPEN and the
     // MOM_CLOSE to come, Out the buffer's MOM_DONE. A call whose promise cannot be kept is
     // refused, so these notifications always find room, also while nobody takes them.
+    uint32_t OpenQueue(MidiStreamCallback newCallback, uintptr_t newInstance);
+    uint32_t HaltQueue();
+    uint32_t CloseQueue();
     bool PromiseLocked(int slots);
     void PostPromised(uint32_t message, MidiHeader* header);
     // A position report has no promise: it is dropped when the ring is nearly full.
@@ -88,11 +110,14 @@ class QueuedMidiStream : public MidiStreamOut {
     void ReturnAllBuffers();
     void ReturnHead();
     void StartNotificationThreadLocked();
-    void DeliverNotifications();
+    void RunNotificationThread();
+    Notification TakeNotificationLocked();
+    void DeliverIfOwnerDelivers();
     bool OnNotificationThread() const;
     bool CanAwaitDelivery() const;
 
     double clockRate;
+    const NotificationDelivery delivery;
     bool open = false;
     bool running = false;
     bool silencePending = false;

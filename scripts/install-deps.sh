@@ -9,7 +9,8 @@
 #                                    sources and NSIS, to build the Windows game and its
 #                                    installer (make windows, make package-windows)
 #   scripts/install-deps.sh --web    Emscripten and what the glyph triangles are made with
-#                                    (the Linux build's tools), for the web page (make web)
+#                                    (the Linux build's tools), npm for the page's
+#                                    synthesizer and the SoundFont, for the web page (make web)
 set -eu
 
 BUILD="cmake make g++ pkg-config libsdl2-dev libgl-dev libglu1-mesa-dev libfreetype-dev \
@@ -24,9 +25,10 @@ WINDOWS="cmake make g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest win
 
 PACKAGE="dpkg-dev file"
 # The page: Debian's emscripten (offline, its system libraries prebuilt) and the Linux build
-# with the text face, whose glyphs the page embeds; zip for package-web. Its tests drive
-# Debian's chromium through chromium-driver and selenium.
-WEB="emscripten zip $BUILD fonts-liberation2"
+# with the text face, whose glyphs the page embeds; the SoundFont its music plays with; zip
+# for package-web. Its tests drive Debian's chromium through chromium-driver and selenium.
+# npm (for js-synthesizer) is added below where no npm is on the PATH.
+WEB="emscripten zip $BUILD fonts-liberation2 timgm6mb-soundfont"
 WEB_TEST="chromium chromium-driver python3-selenium"
 
 wanted="$BUILD $RUN"
@@ -41,6 +43,10 @@ for arg in "$@"; do
 done
 
 missing=""
+# A node.js from elsewhere brings its own npm; Debian's npm package would fight it.
+case " $wanted " in
+    *" emscripten "*) command -v npm >/dev/null 2>&1 || missing=" npm" ;;
+esac
 for pkg in $wanted; do
     status=$(dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null || true)
     case "$status" in

@@ -1,7 +1,9 @@
-"""The web page's figures: the size of its .wasm and .js, raw and gzipped; the time from the
-start of loading the page to its first drawn menu frame in headless chromium; the frame time
-of a running game with a sausage of 100 cm and 75 particles in the page (?bench=100). A
-measurement, not a test: it prints figures and asserts nothing about them.
+"""The web page's figures: the size of its .wasm and .js, raw and gzipped; the bytes the page
+loads before its first menu frame and before its music plays (raw and gzipped); the time from
+the start of loading the page to its first drawn menu frame in headless chromium, and from the
+player's first key press to the first note of the song; the frame time of a running game with
+a sausage of 100 cm and 75 particles in the page (?bench=100). A measurement, not a test: it
+prints figures and asserts nothing about them.
     /usr/bin/python3 bench/web/web_bench.py [PAGE_FOLDER]     (make bench-web)"""
 
 import gzip
@@ -41,6 +43,52 @@ def load_to_menu(server):
           f"(of {LOADS}: {', '.join(f'{t:.0f}' for t in times)})")
 
 
+# Files fetched from outside the page's own document (the audio worklet's scripts) do not show
+# in its resource timing; these are what the page's sound adds to a worklet.
+WORKLET_FILES = ("libfluidsynth-2.4.6.js", "js-synthesizer.worklet.min.js", "music_worklet.js")
+
+
+def fetched(browser):
+    """The names of the page's files the browser has fetched so far (the page itself too)."""
+    names = browser.script("""return [location.pathname].concat(
+        performance.getEntriesByType("resource").map(e => new URL(e.name).pathname))""")
+    return {name.rsplit("/", 1)[-1] or "index.html" for name in names}
+
+
+def bytes_of(folder, names):
+    raw = packed = 0
+    for name in names:
+        with open(os.path.join(folder, name), "rb") as f:
+            data = f.read()
+        raw += len(data)
+        packed += len(gzip.compress(data, 9))
+    return raw, packed
+
+
+def to_first_note(server, folder):
+    """What the page loads before its menu and before its music, and the median over fresh
+    browsers of the ms from the first key press to the first note the synthesizer renders."""
+    times = []
+    for _ in range(LOADS):
+        browser = kf_browser.Browser(scripts=(kf_browser.AUDIO_TAP,))
+        try:
+            browser.open(server.url)
+            browser.wait_for_mark("drawn", what="the first menu frame")
+            before_menu = fetched(browser)
+            browser.key("Left", True)
+            browser.key("Left", False)
+            browser.wait_for_mark("note", what="the first note")
+            before_music = fetched(browser) | set(WORKLET_FILES)
+            times.append(float(browser.mark("noteMs")) - float(browser.mark("gestureMs")))
+        finally:
+            browser.quit()
+    for what, names in (("before the menu", before_menu), ("before the music", before_music)):
+        raw, packed = bytes_of(folder, sorted(names))
+        print(f"loaded {what}: {raw} bytes, gzip -9 {packed} bytes ({', '.join(sorted(names))})")
+    print(f"first key press to the first note: median {statistics.median(times):.0f} ms "
+          f"(of {LOADS}: {', '.join(f'{t:.0f}' for t in times)})")
+
+
 def frame_time(server):
     browser = kf_browser.Browser()
     try:
@@ -60,6 +108,7 @@ def main():
     server = kf_browser.PageServer(folder)
     try:
         load_to_menu(server)
+        to_first_note(server, folder)
         frame_time(server)
     finally:
         server.stop()

@@ -85,9 +85,10 @@ var KesselfassPage = (function () {
             return refused;
         },
         showBox: showBox,
+        // Each notice is a line of its own under the game (the storage's, the sound's).
         showNotice: function (text) {
             var notice = document.getElementById("notice");
-            notice.textContent = text;
+            notice.textContent = notice.hidden ? text : notice.textContent + "\n" + text;
             notice.hidden = false;
         },
         showPlayAgain: function () {

@@ -76,6 +76,7 @@ void Frame() {
         State = PageState::Running;
         return;
     case PageState::Running:
+        PumpMusic();
         RunPasses();
         return;
     case PageState::Ended:

@@ -1,6 +1,6 @@
 // What the files of the web shell tell each other: the page (our own HTML and page.js, reached
 // through EM_JS), the events the browser's callbacks queue for ShellTakeEvent, the storage of
-// the table and the shot mode.
+// the table, the sound and music, and the shot mode.
 #pragma once
 
 #include <cstdint>
@@ -80,6 +80,33 @@ void SaveTableIfChanged();
 
 // Takes the table as it is now as the one last saved. After the table is loaded.
 void NoteTableSaved();
+
+// --- Sound and music (page_sound.js) ---------------------------------------------------------
+
+// The song is wanted: the page loads its synthesizer and SoundFont once its audio runs (after
+// the player's first key press or click). StopMusic's side: the synthesizer falls silent.
+void PageWantMusic();
+void PageStopMusic();
+
+// The synthesizer's sample rate once it has its SoundFont, 0 until then (or for good where it
+// could not be had).
+int PageSynthesizerRate();
+
+// The audio output's frame now: frames played since the page's audio started.
+double PageAudioFrame();
+
+// Hands `count` short MIDI messages to the synthesizer, each to sound at its audio frame:
+// `framesAndMessages` holds (frame, message) pairs in time order.
+void PageHandMusicEvents(const double* framesAndMessages, int count);
+
+// Drops what was handed and has not sounded yet, and ends the sounding notes.
+void PageSilenceMusic();
+
+// The page's `songskip` parameter in seconds (a test hook), 0 without one.
+double PageSongSkipSeconds();
+
+// Plays the handed events of the song and delivers its stream notifications. Every frame.
+void PumpMusic();
 
 // --- The frame-time measure -------------------------------------------------------------
 

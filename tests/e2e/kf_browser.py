@@ -40,6 +40,38 @@ REFUSE_STORAGE = """Object.defineProperty(window, "indexedDB", {get() {
 }});"""
 
 
+# What the page plays, heard where it leaves: every AudioContext's destination becomes a node
+# that passes to the real one and feeds an analyser, whose RMS over its last 2048 frames is
+# kept in window.kfLevels as [context seconds, RMS] about every 40 ms (gaps where the page's
+# main thread is held up; the readings keep their times). window.kfAudio is the context.
+AUDIO_TAP = """(function () {
+    if (typeof AudioContext !== "function") { return; }
+    const realDestination =
+        Object.getOwnPropertyDescriptor(BaseAudioContext.prototype, "destination").get;
+    window.kfLevels = [];
+    window.AudioContext = class extends AudioContext {
+        constructor(options) {
+            super(options);
+            const tap = new GainNode(this);
+            tap.connect(realDestination.call(this));
+            const analyser = new AnalyserNode(this, {fftSize: 2048});
+            tap.connect(analyser);
+            Object.defineProperty(this, "destination", {value: tap});
+            window.kfAudio = this;
+            const data = new Float32Array(analyser.fftSize);
+            const timer = setInterval(() => {
+                if (this.state === "closed") { clearInterval(timer); return; }
+                if (this.state !== "running") { return; }
+                analyser.getFloatTimeDomainData(data);
+                let sum = 0;
+                for (const value of data) { sum += value * value; }
+                window.kfLevels.push([this.currentTime, Math.sqrt(sum / data.length)]);
+            }, 40);
+        }
+    };
+})();"""
+
+
 # A gamepad the tests hold: the Gamepad API's first pad, plugged in and its buttons pressed
 # through window.kfPad (see Gamepad).
 FAKE_GAMEPAD = """window.kfPad = {id: "Kesselfass test pad", index: 0, connected: false,

@@ -47,10 +47,10 @@ class PageGame:
     """One player's visits of the page, in one browser with its own storage."""
 
     def __init__(self, command=None, env=None, refuse_storage=False, browser_args=(),
-                 scripts=()):
+                 scripts=(), page_dir=None):
         self.folder = tempfile.mkdtemp(prefix="kf_page_")
         self.scores = self.path(STORED_TABLE)
-        self.server = kf_browser.PageServer(kf_e2e.BROWSER)
+        self.server = kf_browser.PageServer(page_dir or kf_e2e.BROWSER)
         self.browser = None
         self.refuse_storage = refuse_storage
         self.browser_args = browser_args
@@ -63,9 +63,10 @@ class PageGame:
 
     def start(self):
         if self.browser is None:
+            # Every page game can be listened to (kf_audio.PageCapture).
             self.browser = kf_browser.Browser(refuse_storage=self.refuse_storage,
                                               extra_args=self.browser_args,
-                                              scripts=self.scripts)
+                                              scripts=(kf_browser.AUDIO_TAP,) + tuple(self.scripts))
             kf_e2e.PAGE = self
             if os.path.exists(self.scores):
                 self._store_table()

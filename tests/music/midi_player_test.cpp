@@ -402,6 +402,28 @@ TEST_F(PlayerStop, StopWaitsForARefillOnItsWayIntoTheStream) {
     EXPECT_TRUE(slowPlayer.Errors().empty());
 }
 
+// Where there are no threads (the page), the notifications reach the player on the caller's
+// thread: from the clock's advances, and from Stop and Close themselves, so that a stop finds
+// its buffers back at once instead of waiting out its time-out for a thread that is not there.
+TEST(PlayerWithoutThreads, LoopsAndStopsOnTheCallersThreadWithoutWaiting) {
+    Bytes song = ShortSong();
+    VirtualMidiStream stream(NotificationDelivery::ByOwner);
+    RecordingPlayer player(&stream);
+    ASSERT_TRUE(player.LoadFromMemory(song.data(), static_cast<uint32_t>(song.size()), nullptr));
+    EXPECT_EQ(player.opens, 1);
+    ASSERT_TRUE(player.Play(true));
+    stream.Advance(1600);
+    std::vector<uint64_t> expected = {250, 750, 1250};
+    EXPECT_EQ(NoteOnTimesMs(stream), expected);
+    ASSERT_TRUE(player.Stop(true));
+    EXPECT_EQ(player.ReturnedCount(), 0);
+    ASSERT_TRUE(player.Stop(false));
+    EXPECT_EQ(player.StopTimeouts(), 0u);
+    EXPECT_EQ(player.closes, 2);
+    EXPECT_FALSE(player.StreamOpen());
+    EXPECT_TRUE(player.Errors().empty());
+}
+
 TEST_F(PlayerStop, StopsAndPlaysAgainstARunningClockStayConsistent) {
     ASSERT_TRUE(Load(ReadSong()));
     std::atomic<bool> running{true};

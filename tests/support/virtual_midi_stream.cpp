@@ -18,7 +18,8 @@ class VirtualMidiStream::Recorder : public StreamEventSink {
     VirtualMidiStream& stream;
 };
 
-VirtualMidiStream::VirtualMidiStream() : QueuedMidiStream(1e6) {}
+VirtualMidiStream::VirtualMidiStream(NotificationDelivery delivery)
+    : QueuedMidiStream(1e6, delivery) {}
 
 VirtualMidiStream::~VirtualMidiStream() {
     StopNotificationThread();

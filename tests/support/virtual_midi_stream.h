@@ -1,6 +1,6 @@
 // A MIDI stream output with no sound and a hand-driven clock, for the tests: it records every
-// call and every event it plays, delivers notifications on its own thread like a real output,
-// and can be told to fail a call.
+// call and every event it plays, delivers notifications on its own thread like a real output
+// (or on the test's, as the page's output does), and can be told to fail a call.
 #pragma once
 
 #include <map>
@@ -17,7 +17,7 @@ class VirtualMidiStream : public QueuedMidiStream {
         uint32_t message;
     };
 
-    VirtualMidiStream();
+    explicit VirtualMidiStream(NotificationDelivery delivery = NotificationDelivery::OwnThread);
     ~VirtualMidiStream() override;
 
     uint32_t Open(MidiStreamCallback callback, uintptr_t instance) override;

@@ -1,0 +1,215 @@
+// The page's sound: one AudioContext, started on the player's first key press or click (a
+// browser lets a page sound only after one), the six effects as AudioBuffers, and the song's
+// synthesizer: FluidSynth from js-synthesizer in our audio worklet (music_worklet.js) with the
+// SoundFont, both loaded only once the audio runs. The game (web_sound.cpp) calls
+// KesselfassSound; tests and the benchmark read the marks it sets ("audio", "music", "note").
+"use strict";
+
+var KesselfassSound = (function () {
+    // The Linux game's output rate, so that the song's events fall on the same frames.
+    var SAMPLE_RATE = 44100;
+    var WORKLET_SCRIPTS = ["libfluidsynth-2.4.6.js", "js-synthesizer.worklet.min.js",
+                           "music_worklet.js"];
+    var SOUNDFONT = "TimGM6mb.sf2";
+    var NO_AUDIO = "This browser cannot play sound: the game plays silently.";
+    var NO_MUSIC = "The music could not be loaded: the game plays without music.";
+
+    var gestured = false;
+    var soundWanted = false;
+    var musicWanted = false;
+    // "waiting" for StartSound and a gesture, "running", "unavailable" (no Web Audio) or
+    // "stopped" (the game has ended).
+    var state = "waiting";
+    var context = null;
+    var effects = {};        // AudioBuffers by resource name, made at their first request
+    var effectEnds = 0;      // the context time at which the effect playing ends
+    var musicState = "idle"; // "loading", "ready", "failed" or "stopped"
+    var music = null;        // the synthesizer's worklet node
+
+    function say(text) {
+        console.warn(text);
+        KesselfassPage.showNotice(text);
+    }
+
+    function makeContext() {
+        var Context = window.AudioContext || window.webkitAudioContext;
+        if (typeof Context !== "function") {
+            return null;
+        }
+        try {
+            return new Context({sampleRate: SAMPLE_RATE});
+        } catch (error) {
+            try {
+                return new Context();
+            } catch (again) {
+                return null;
+            }
+        }
+    }
+
+    function startAudio() {
+        if (state !== "waiting" || !soundWanted || !gestured) {
+            return;
+        }
+        context = makeContext();
+        if (context === null) {
+            state = "unavailable";
+            say(NO_AUDIO);
+            return;
+        }
+        state = "running";
+        context.resume().catch(function () {});
+        KesselfassPage.mark("audio");
+        loadMusic();
+    }
+
+    function onGesture() {
+        if (!gestured) {
+            gestured = true;
+            KesselfassPage.mark("gesture");
+        }
+        startAudio();
+    }
+
+    function failMusic(error) {
+        if (musicState === "failed" || musicState === "stopped") {
+            return;
+        }
+        console.warn("music:", error);
+        musicState = "failed";
+        if (music !== null) {
+            music.disconnect();
+            music = null;
+        }
+        say(NO_MUSIC);
+    }
+
+    function fetchSoundFont() {
+        return fetch(SOUNDFONT).then(function (response) {
+            if (!response.ok) {
+                throw new Error(SOUNDFONT + ": " + response.status);
+            }
+            return response.arrayBuffer();
+        });
+    }
+
+    function addWorkletScripts() {
+        return WORKLET_SCRIPTS.reduce(function (done, script) {
+            return done.then(function () { return context.audioWorklet.addModule(script); });
+        }, Promise.resolve());
+    }
+
+    function takeWorkletMessage(message) {
+        if (message.kind === "ready" && musicState === "loading") {
+            musicState = "ready";
+            KesselfassPage.mark("music");
+        } else if (message.kind === "failed") {
+            failMusic(message.error);
+        } else if (message.kind === "note") {
+            // When the first note was rendered, on the page's clock.
+            var ago = context.currentTime - message.frame / context.sampleRate;
+            document.body.dataset.noteMs = String(performance.now() - 1000 * Math.max(ago, 0));
+            document.body.dataset.note = "1";
+        }
+    }
+
+    function startSynthesizer(soundFont) {
+        if (musicState !== "loading") {
+            return;
+        }
+        music = new AudioWorkletNode(context, "kesselfass-music",
+                                     {numberOfInputs: 0, outputChannelCount: [2]});
+        music.port.onmessage = function (event) { takeWorkletMessage(event.data); };
+        music.onprocessorerror = function () { failMusic("the synthesizer stopped"); };
+        music.connect(context.destination);
+        music.port.postMessage({kind: "soundFont", data: soundFont}, [soundFont]);
+    }
+
+    // The synthesizer's scripts and the SoundFont load side by side, once the audio runs.
+    function loadMusic() {
+        if (state !== "running" || !musicWanted || musicState !== "idle") {
+            return;
+        }
+        musicState = "loading";
+        if (!context.audioWorklet || typeof AudioWorkletNode !== "function") {
+            failMusic("no audio worklets");
+            return;
+        }
+        Promise.all([fetchSoundFont(), addWorkletScripts()]).then(function (loaded) {
+            startSynthesizer(loaded[0]);
+        }).catch(failMusic);
+    }
+
+    function makeEffect(heap, samples, count, rate) {
+        var buffer = context.createBuffer(1, count, rate);
+        var channel = buffer.getChannelData(0);
+        // The samples lie in the game's memory as they lie in the WAVE file: little-endian,
+        // perhaps at an odd address.
+        var view = new DataView(heap.buffer, samples, 2 * count);
+        for (var i = 0; i < count; ++i) {
+            channel[i] = view.getInt16(2 * i, true) / 32768;
+        }
+        return buffer;
+    }
+
+    window.addEventListener("keydown", onGesture, true);
+    window.addEventListener("pointerdown", onGesture, true);
+
+    return {
+        // StartSound: the audio starts with the first gesture, or now if there was one.
+        start: function () {
+            soundWanted = true;
+            startAudio();
+        },
+        stop: function () {
+            this.stopMusic();
+            if (context !== null) {
+                context.close().catch(function () {});
+            }
+            state = "stopped";
+        },
+        wantMusic: function () {
+            musicWanted = true;
+            loadMusic();
+        },
+        stopMusic: function () {
+            if (music !== null) {
+                music.port.postMessage({kind: "stop"});
+                music.disconnect();
+                music = null;
+            }
+            musicState = "stopped";
+        },
+        // One effect at a time: a request while one plays is dropped, as on the desktop.
+        playEffect: function (name, heap, samples, count, rate) {
+            if (state !== "running" || count === 0 || context.currentTime < effectEnds) {
+                return false;
+            }
+            if (!effects[name]) {
+                effects[name] = makeEffect(heap, samples, count, rate);
+            }
+            var source = context.createBufferSource();
+            source.buffer = effects[name];
+            source.connect(context.destination);
+            source.start();
+            effectEnds = context.currentTime + effects[name].duration;
+            return true;
+        },
+        synthesizerRate: function () {
+            return musicState === "ready" ? context.sampleRate : 0;
+        },
+        audioFrame: function () {
+            return context !== null ? context.currentTime * context.sampleRate : 0;
+        },
+        handMusicEvents: function (pairs) {
+            if (music !== null) {
+                music.port.postMessage({kind: "events", events: pairs}, [pairs.buffer]);
+            }
+        },
+        silenceMusic: function () {
+            if (music !== null) {
+                music.port.postMessage({kind: "silence"});
+            }
+        },
+    };
+})();
