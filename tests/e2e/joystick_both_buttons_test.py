@@ -38,8 +38,7 @@ def in_turn_game(screens, game, joystick):
     scores stays on the screen until a key is pressed, so no slow look can miss it (a pressure
     reading taken between presses could)."""
     kf_e2e.press("Return")  # "Start new game"
-    for button in ("1", "2") * 12:
-        kf_e2e.press(button, pause=0.1, act=joystick.button)
+    joystick.press_in_turn(24)
     screens.wait_for(game, kf_screen.congratulations, "the congratulations after the buttons "
                      "were pressed in turn", "in_turn_end", timeout=120)
 
