@@ -23,9 +23,7 @@ def test():
 
         joystick.send("plug")
         kf_e2e.press("Return")  # "Start new game"
-        # Each press held as a key is, until the game has drawn a few frames since.
-        for button in ("1", "2") * 12:
-            kf_e2e.press(button, pause=0.1, act=joystick.button)
+        joystick.press_in_turn(24)
         joystick.send("unplug")
 
         wait_for_effect(capture, load_effect("klatschen"), "applause for a new top-ten entry", 0.0,

@@ -408,6 +408,11 @@ class VirtualJoystick:
         """Button `number` ("1" to "4") down (True) or up (False)."""
         self.send(("press " if down else "release ") + number)
 
+    def press_in_turn(self, presses):
+        """Buttons 1 and 2 pressed in turn as a player pumps, each held as a key is (press)."""
+        for i in range(presses):
+            press("12"[i % 2], pause=0.1, act=self.button)
+
 
 def move_pointer(x, y, window=None):
     """Puts the pointer at (x, y) on the screen, or in the window's client area if one is
