@@ -3,7 +3,7 @@
 #   make test    install what is missing (test tools too), build, run every test
 #   make bench   build and run the benchmarks (release build)
 #   make soak    the long soak run under the sanitizers
-#   make stress  every window and Wine test ROUNDS times (default 5) with both cores kept busy
+#   make stress  every window, Wine and browser test ROUNDS times (default 5), both cores busy
 #   make package the Debian package for players, in build/package/
 #   make fresh-check  the README's commands on a new minimal Debian root (slow; needs root)
 #   make windows the Windows game and tools, cross-built into build/windows/
@@ -46,7 +46,7 @@ soak: test-deps
 	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/render/lsan.supp:print_suppressions=0 \
 	    scripts/with-xvfb.sh build/test/tests/soak/soak --ticks 45000 --warmup 5000 --frame-every 4
 
-# Tests that drive a real window must hold with the machine saturated: each one runs ROUNDS
+# Tests that drive a real window or browser must hold with the machine saturated: each runs ROUNDS
 # times beside stress-ng's CPU hogs, and the failures of each are counted.
 ROUNDS ?= 5
 stress: test-deps

@@ -1,15 +1,26 @@
 #!/bin/sh
-# Runs every test that opens a window or drives Wine (ctest labels e2e, render and xvfb of the
-# sanitizer build, windows of the Windows build) N times while stress-ng keeps both cores busy,
-# then prints per test how many of the N runs failed; exits 1 if any run failed.
-#   scripts/stress-tests.sh [N]        (N = 5 when not given)
+# Runs every test that opens a window, drives Wine or drives a browser (ctest labels e2e,
+# render and xvfb of the sanitizer build, windows of the Windows build, the page's scenarios)
+# N times while stress-ng keeps both cores busy, then prints per test how many of the N runs
+# failed; exits 1 if any run failed.
+#   scripts/stress-tests.sh [N [SUITE...]]   (N = 5; SUITE: linux, windows, web; all when none)
 # Builds what it runs as scripts/run-tests.sh does (nothing is rebuilt when `make test` has
 # just run). The logs of every round are kept in build/stress/.
 set -eu
 rounds="${1:-5}"
+usage="usage: scripts/stress-tests.sh [N [linux|windows|web ...]]"
 case "$rounds" in
-'' | *[!0-9]*) echo "usage: scripts/stress-tests.sh [N]" >&2; exit 2 ;;
+'' | *[!0-9]*) echo "$usage" >&2; exit 2 ;;
 esac
+[ $# -gt 0 ] && shift
+suites="${*:-linux windows web}"
+for suite in $suites; do
+    case "$suite" in
+    linux | windows | web) ;;
+    *) echo "$usage" >&2; exit 2 ;;
+    esac
+done
+runs() { case " $suites " in *" $1 "*) return 0 ;; *) return 1 ;; esac; }
 JOBS=$(nproc 2>/dev/null || echo 2)
 LINUX_LABELS='^(e2e|render|xvfb)$'
 if ! command -v stress-ng >/dev/null 2>&1; then
@@ -18,11 +29,18 @@ if ! command -v stress-ng >/dev/null 2>&1; then
 fi
 
 echo "== builds (as scripts/run-tests.sh makes them)"
+# The Windows build takes its tools and the page its reference pictures from this one.
 cmake -S . -B build/test -DCMAKE_BUILD_TYPE=Debug -DKF_SANITIZE=ON -DKF_BUILD_BENCH=OFF
 cmake --build build/test -j "$JOBS"
-cmake -S . -B build/windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-    -DCMAKE_BUILD_TYPE=Release -DKF_LINUX_TOOLS_DIR="$PWD/build/test/tools"
-cmake --build build/windows -j "$JOBS"
+if runs windows; then
+    cmake -S . -B build/windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+        -DCMAKE_BUILD_TYPE=Release -DKF_LINUX_TOOLS_DIR="$PWD/build/test/tools"
+    cmake --build build/windows -j "$JOBS"
+fi
+if runs web; then
+    sh scripts/build-web.sh "$JOBS"
+    cmake -S . -B build/web-build -DKF_RENDERFRAME="$PWD/build/test/tools/renderframe/renderframe"
+fi
 
 logs=build/stress
 rm -rf "$logs"
@@ -62,16 +80,25 @@ while [ "$round" -le "$rounds" ]; do
     # A time limit of its own, so that not even a killed script leaves the hog running long.
     stress-ng --cpu 2 --timeout 3600 --quiet &
     hog=$!
-    ctest --test-dir build/test -L "$LINUX_LABELS" -j "$JOBS" --output-on-failure \
-        >"$logs/round$round-linux.log" 2>&1 || true
-    ctest --test-dir build/windows -L windows -j "$JOBS" --output-on-failure \
-        >"$logs/round$round-windows.log" 2>&1 || true
+    if runs linux; then
+        ctest --test-dir build/test -L "$LINUX_LABELS" -j "$JOBS" --output-on-failure \
+            >"$logs/round$round-linux.log" 2>&1 || true
+    fi
+    if runs windows; then
+        ctest --test-dir build/windows -L windows -j "$JOBS" --output-on-failure \
+            >"$logs/round$round-windows.log" 2>&1 || true
+    fi
+    # One browser at a time, as make test runs them.
+    if runs web; then
+        ctest --test-dir build/web-build --output-on-failure \
+            >"$logs/round$round-web.log" 2>&1 || true
+    fi
     kill -0 "$hog" 2>/dev/null || echo "stress-tests: stress-ng ended during round $round" >&2
     stop_hog
-    outcomes "$logs/round$round-linux.log"
-    outcomes "$logs/round$round-windows.log"
-    grep -E ' (Passed|\*\*\*)' "$logs/round$round-linux.log" "$logs/round$round-windows.log" |
-        grep -v ' Passed' || true
+    for suite in $suites; do
+        outcomes "$logs/round$round-$suite.log"
+        grep -E ' (Passed|\*\*\*)' "$logs/round$round-$suite.log" | grep -v ' Passed' || true
+    done
     round=$((round + 1))
 done
 
