@@ -92,6 +92,22 @@ fresh_root() {
     cp -a "$cache" "$root"
     rm -f "$root/.complete"
     cp /etc/resolv.conf "$root/etc/resolv.conf"
+    host_trust "$root"
+}
+
+# The certificate authorities this machine adds to Debian's (a proxy's, for one), carried into
+# the root as its name servers are: npm reaches its registry over HTTPS through them. Node.js
+# reads them from NODE_EXTRA_CA_CERTS (set by in_root); ca-certificates, once installed, from
+# /usr/local/share/ca-certificates.
+host_trust() {
+    local root="$1" bundle="$1/etc/ssl/host-extra-ca.pem"
+    mkdir -p "$root/usr/local/share/ca-certificates" "$root/etc/ssl"
+    : >"$bundle"
+    for cert in /usr/local/share/ca-certificates/*.crt; do
+        [ -f "$cert" ] || continue
+        cp "$cert" "$root/usr/local/share/ca-certificates/"
+        cat "$cert" >>"$bundle"
+    done
 }
 
 clone_head() {
@@ -123,6 +139,7 @@ in_root() {
         mount -t tmpfs -o mode=1777,nosuid,nodev shm "$root/dev/shm"
         mount -t tmpfs -o mode=1777,nosuid,nodev tmp "$root/tmp"
         exec chroot "$root" /usr/bin/env -i HOME=/root TERM=dumb LANG=C.UTF-8 \
+            NODE_EXTRA_CA_CERTS=/etc/ssl/host-extra-ca.pem \
             PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin "$@"
     ' fresh-root "$root" "$@"
 }
