@@ -92,6 +92,10 @@ fresh_root() {
     cp -a "$cache" "$root"
     rm -f "$root/.complete"
     cp /etc/resolv.conf "$root/etc/resolv.conf"
+    # debootstrap writes no hosts file, which every installed Debian has: without it
+    # "localhost" does not resolve, and selenium cannot reach the chromedriver it started.
+    printf '127.0.0.1\tlocalhost\n::1\t\tlocalhost ip6-localhost ip6-loopback\n' \
+        >"$root/etc/hosts"
     host_trust "$root"
 }
 
