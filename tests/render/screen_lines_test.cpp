@@ -91,8 +91,7 @@ TEST_F(ScreenLinesTest, ATapFindsTheLineDrawnUnderIt) {
                 // The middle of the line's first letters, where GL drew them.
                 double x = 0.0;
                 double y = 0.0;
-                ProjectToView(-0.68f, MenuLineY(static_cast<uint32_t>(line)) + 0.018f, view, x,
-                              y);
+                ProjectToView(-0.68f, MenuLineY(static_cast<uint32_t>(line)) + 0.018f, view, x, y);
                 EXPECT_EQ(MenuLineAt(static_cast<float>(x), static_cast<float>(y)), line)
                     << "screen " << screen << " in " << view.width << " x " << view.height;
                 int white = 0;
