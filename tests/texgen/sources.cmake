@@ -1,11 +1,6 @@
 # The texture generator suite's portable files, built by the Linux suite and by the Windows
 # one (tests/windows/); the Linux suite adds texdump's PNGs and the GL upload.
 set(kf_texgen_test_sources
-    ${CMAKE_CURRENT_LIST_DIR}/texgen_test_support.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/layers_test.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/random_blend_test.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/noise_test.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/pixel_filters_test.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/geometric_filters_test.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/recipes_test.cpp
-)
+    texgen_test_support.cpp layers_test.cpp random_blend_test.cpp noise_test.cpp
+    pixel_filters_test.cpp geometric_filters_test.cpp recipes_test.cpp)
+list(TRANSFORM kf_texgen_test_sources PREPEND ${CMAKE_CURRENT_LIST_DIR}/)
