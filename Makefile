@@ -92,8 +92,9 @@ web: web-deps
 serve-web: web
 	python3 scripts/serve-web.py --port 8000 build/web
 
-bench-web: test-deps web
-	/usr/bin/python3 bench/web/web_bench.py build/web
+bench-web: test-deps web-deps
+	sh scripts/build-web.sh $(JOBS) test-page
+	/usr/bin/python3 bench/web/web_bench.py build/web build/web-test
 
 WEB_ZIP = kesselfass3d-$(WINDOWS_VERSION)-web.zip
 

@@ -73,10 +73,10 @@ class MidiPlayer {
     // volumes and reports it to the notification window.
     virtual void OnPositionCallback(MidiHeader* header, const MidiEvent* event);
 
-    // Loads the embedded resource of type "MIDI" numbered `id` (the song: 114).
+    // Loads the embedded resource of type "MIDI" numbered `id` (the song: SongResourceId).
     bool LoadFromResource(uint16_t id, NotifyWindow* window);
 
-    // Loads the embedded resource of type "MIDI" named `name` ("#114" names number 114).
+    // Loads the embedded resource of type "MIDI" named `name` ("#N" names number N).
     bool LoadFromResourceName(const char* name, NotifyWindow* window);
 
     // Reads the file at `data` (kept, not copied; it must outlive the player), opens the

@@ -5,7 +5,7 @@
 #include "resources/embedded_resources.h"
 
 bool MidiPlayer::LoadFromResource(uint16_t id, NotifyWindow* window) {
-    // As with the platform's resource names, "#114" names the resource numbered 114.
+    // As with the platform's resource names, "#N" names the resource numbered N.
     char name[8];
     std::snprintf(name, sizeof name, "#%u", static_cast<unsigned>(id));
     return LoadFromResourceName(name, window);

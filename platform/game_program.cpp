@@ -5,15 +5,23 @@
 #include "game/game_state.h"
 #include "game/game_tick.h"
 #include "game/platform_calls.h"
-#include "game/score_file.h"
+#include "platform/game_music.h"
 #include "platform/game_window.h"
 #include "platform/shell.h"
+#include "platform/table_saving.h"
 #include "platform/tick_clock.h"
 #include "render/render.h"
 
 namespace {
 
 PassPacer Pacer;
+
+enum class PassResult {
+    EventHandled, // one event was taken: run the next pass at once
+    Drawn,        // a frame was drawn, F1 and the ticks handled: the frame is done
+    Quit,         // the quit message or "Quit game": shutdown with the save
+    WindowLost,   // the window could not be made again after F1 (reported): no save
+};
 
 // The monotonic counter in microseconds. Split into whole seconds and the rest, because a
 // nanosecond counter times a million would overflow 64 bits after five hours of uptime.
@@ -45,33 +53,14 @@ void DrawAndSwap() {
     ShellSwapBuffers();
 }
 
-} // namespace
-
-bool StartGame() {
-    Fullscreen = true;
-    for (bool& button : JoystickButtons) {
-        button = false;
-    }
-    AddPlayer("VOV1ER0U");
-    // Read before anything slow: the time the window's textures take is caught up by ticks.
-    NextTickTime = GetTickCount();
-    if (!OpenGameWindow(WindowTitle, WindowWidth, WindowHeight, WindowBits, Fullscreen)) {
-        return false;
-    }
-    CaptureJoysticks();
-    StartSound();
-    StartMusic();
-    LoadHighscores();
-    BuildSphereMesh(3);
-    SetPacerRate(Pacer, ShellRefreshRate());
-    return true;
-}
-
 PassResult RunPass() {
     switch (ShellTakeEvent()) {
     case ShellEvent::Quit:
         return PassResult::Quit;
     case ShellEvent::Handled:
+        return PassResult::EventHandled;
+    case ShellEvent::FullscreenLeft:
+        Fullscreen = false;
         return PassResult::EventHandled;
     case ShellEvent::NoEvent:
         break;
@@ -87,13 +76,11 @@ PassResult RunPass() {
     return QuitRequested ? PassResult::Quit : PassResult::Drawn;
 }
 
-unsigned PassSleepMs() {
-    return static_cast<unsigned>(PacerSleepUs(Pacer, MonotonicMicroseconds()) / 1000);
-}
-
-void EndGame(bool save) {
+// With `save`, the table saved and the window torn down; then music, sound and joystick
+// released.
+void EndProgram(bool save) {
     if (save) {
-        SaveHighscores();
+        SaveTable();
         CloseGameWindow();
     }
     StopMusic();
@@ -101,22 +88,61 @@ void EndGame(bool save) {
     ReleaseJoysticks();
 }
 
+} // namespace
+
+bool StartProgram() {
+    Fullscreen = true;
+    for (bool& button : JoystickButtons) {
+        button = false;
+    }
+    AddPlayer("VOV1ER0U");
+    // Read before anything slow: the time the window's textures take is caught up by ticks.
+    NextTickTime = GetTickCount();
+    if (!OpenGameWindow(WindowTitle, WindowWidth, WindowHeight, WindowBits, Fullscreen)) {
+        return false;
+    }
+    CaptureJoysticks();
+    StartSound();
+    StartMusic();
+    LoadTable();
+    BuildSphereMesh(GameSphereLevels);
+    SetPacerRate(Pacer, ShellRefreshRate());
+    return true;
+}
+
+FrameResult RunFrame() {
+    StartSongWhenReady();
+    for (;;) {
+        switch (RunPass()) {
+        case PassResult::EventHandled:
+            continue;
+        case PassResult::Drawn:
+            SaveTableIfChanged();
+            return FrameResult::Running;
+        case PassResult::Quit:
+            EndProgram(true);
+            return FrameResult::Ended;
+        case PassResult::WindowLost:
+            EndProgram(false);
+            return FrameResult::Ended;
+        }
+    }
+}
+
+unsigned FrameSleepMs() {
+    return static_cast<unsigned>(PacerSleepUs(Pacer, MonotonicMicroseconds()) / 1000);
+}
+
 int RunGame() {
-    if (!StartGame()) {
+    if (!StartProgram()) {
         return 0;
     }
-    for (;;) {
-        const PassResult result = RunPass();
-        if (result == PassResult::Quit || result == PassResult::WindowLost) {
-            EndGame(result == PassResult::Quit);
-            return 0;
-        }
-        if (result == PassResult::Drawn) {
-            // Ticks follow the clock, not the passes: sleeping here only spares the core.
-            const unsigned sleepMs = PassSleepMs();
-            if (sleepMs > 0) {
-                ShellSleep(sleepMs);
-            }
+    while (RunFrame() == FrameResult::Running) {
+        // Ticks follow the clock, not the frames: sleeping here only spares the core.
+        const unsigned sleepMs = FrameSleepMs();
+        if (sleepMs > 0) {
+            ShellSleep(sleepMs);
         }
     }
+    return 0;
 }

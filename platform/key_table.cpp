@@ -1,4 +1,4 @@
-// The keys the game knows and the rules of KeyTable, shared by the SDL and the web shells.
+// The keys the game knows and the rules of KeyTable, shared by every shell.
 #include "platform/key_table.h"
 
 #include "game/game_state.h"

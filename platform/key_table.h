@@ -31,6 +31,7 @@ int VirtualKeyFromCharacter(uint32_t character);
 int VirtualKeyFromDom(const char* key, const char* code, bool down);
 
 // Writes one key event into KeyTable: down sets the entry, up clears it. A key pressed with
-// Alt held is a system key and never sets its entry; a release always clears it, so that a
-// key let go while Alt is down does not stay held. Codes outside 0..255 are ignored.
+// Alt held (on Windows any system key, F10 too) never sets its entry; a release always clears
+// it, so that a key let go while Alt is down does not stay held. Codes outside 0..255 are
+// ignored. Every shell's key events come through here.
 void ApplyVirtualKey(int virtualKey, bool down, bool altHeld);

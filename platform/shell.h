@@ -1,11 +1,17 @@
-// What a shell (platform/sdl/, platform/win32/) provides to the shared program code: the
-// window, its events, the clocks, message boxes, the joystick, sound and music. Chosen at link
-// time; the shared code (game_program.cpp, game_window.cpp) owns the order of things, the
-// fallbacks and every text, so a shell only does what its system does differently.
-// Everything here runs on the main thread.
+// What a shell (platform/sdl/ on Linux, platform/win32/ on Windows, platform/web/ in a page)
+// provides to the shared program code: the window, its events, the clocks, message boxes, the
+// joystick, the voice of the sound effects, the music's stream output and what follows a save.
+// Chosen at link time; the shared code (game_program.cpp, game_window.cpp, game_music.cpp,
+// sound_effect.cpp, table_saving.cpp) owns the order of things, the fallbacks and every text,
+// so a shell only does what its system does differently. tests/support/null_shell.cpp answers
+// all of it for the program's tests. Everything here runs on the main thread.
 #pragma once
 
 #include <cstdint>
+
+class MidiStreamOut;
+struct EmbeddedResource;
+struct WaveSamples;
 
 // --- The window -------------------------------------------------------------------------
 
@@ -63,6 +69,9 @@ enum class ShellEvent {
     NoEvent, // nothing was waiting
     Handled, // one event or window message was taken and handled
     Quit,    // the quit message: the loop ends with the normal shutdown
+    // The system left fullscreen by itself (a browser on Escape, or refusing the request): the
+    // program's Fullscreen follows, so that the next F1 asks for fullscreen again.
+    FullscreenLeft,
 };
 
 // Takes at most one waiting event and handles it: keys into KeyTable, joystick buttons into
@@ -102,13 +111,36 @@ void CaptureJoysticks();
 // Lets the joysticks go. At shutdown.
 void ReleaseJoysticks();
 
-// Opens the output the sound effects (PlaySoundEffect) play on; without one the game runs
-// silently. At start-up, after the window; StopSound at shutdown, after StopMusic.
+// Opens the output the sound effects play on; without one the game runs silently. At
+// start-up, after the window; StopSound at shutdown, after the music has stopped.
 void StartSound();
 void StopSound();
 
-// Loads the embedded song (type "MIDI", id 114) and plays it with looping for the whole run;
-// failures are silent. At start-up, after StartSound. StopMusic stops it and releases what
-// StartMusic made, within well under a second, at shutdown.
-void StartMusic();
-void StopMusic();
+// Starts the embedded WAVE `resource`, whose samples `sound` has found valid, on the one
+// effect voice: asynchronous, never stopping an effect that plays (then the request is
+// dropped), never waiting. False when it does not start. From PlaySoundEffect.
+bool ShellPlayWave(const EmbeddedResource& resource, const WaveSamples& sound);
+
+// The stream output the song plays through, the shell's own for the whole run. Called once,
+// while the program's MidiPlayer is made during static initialisation, so that the output is
+// made first and outlives the player.
+MidiStreamOut* ShellMusicOutput();
+
+// Opens what the output sounds through (an audio device, a synthesizer); failures are silent
+// and the song's load then fails. At start-up, after StartSound; ShellStopMusicOutput at
+// shutdown, after the song has stopped.
+void ShellStartMusicOutput();
+void ShellStopMusicOutput();
+
+// True once the output can take the song: at once on a desktop; in a page only once the
+// browser lets it sound and its synthesizer has loaded. Asked every frame until then.
+bool ShellMusicOutputReady();
+
+// --- The table ------------------------------------------------------------------------------
+
+// True where the program can end at any moment with no time left to save (a page closed or
+// reloaded): the table is then saved as soon as it changes, not only at the end.
+bool ShellSavesTableOnChange();
+
+// Called after every save of scores.dat; a page writes its storage through. Main thread.
+void ShellTableSaved();

@@ -13,8 +13,9 @@ inline constexpr GLsizei FontListCount = 256;
 
 // Reserves the 256 lists and fills 0..254 with the glyphs of bold "Arial" (or the system's
 // nearest face); list 255 stays empty. FreeType's outlines on Linux, wglUseFontOutlinesA on
-// Windows. Without a usable face every list stays empty, so text
-// is invisible and the game runs on. Called by InitRenderState for every new context.
+// Windows, in a page the triangles the Linux build tessellated (tools/glyphmesh). Without a
+// usable face every list stays empty, so text is invisible and the game runs on. Called by
+// InitRenderState for every new context.
 void BuildOutlineFont();
 
 // The pen move of each byte's list in em, filled by BuildOutlineFont beside the lists; all 0

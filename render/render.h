@@ -25,8 +25,11 @@ bool InitRenderState();
 // Releases the font's display lists; called by the window teardown before the context goes.
 void FreeOutlineFont();
 
+// The levels of the game's sphere mesh: 128 triangles.
+inline constexpr int32_t GameSphereLevels = 3;
+
 // Builds the sphere mesh used by the scene, subdivided `levels` times. Called once at
-// start-up (with 3); the mesh lives for the whole run, across F1 switches.
+// start-up (with GameSphereLevels); the mesh lives for the whole run, across F1 switches.
 void BuildSphereMesh(int32_t levels);
 
 // Draws one frame of the current game state. Always true.

@@ -8,7 +8,7 @@
 // One embedded file. `data` stays valid for the whole run.
 struct EmbeddedResource {
     const char* type;    // "WAVE", "MIDI" or "ICON"
-    const char* name;    // upper-case name ("FLUSH"), or "#114" for a numbered resource
+    const char* name;    // upper-case name ("FLUSH"), or "#N" for the resource numbered N
     int32_t id;          // the number of a numbered resource, 0 for a named one
     const uint8_t* data; // the file's bytes
     size_t size;         // bytes at `data`
@@ -18,7 +18,8 @@ struct EmbeddedResource {
 // finds FLUSH). Null when there is none. Used by the sound effects and the icon.
 const EmbeddedResource* FindEmbeddedResource(const char* type, const char* name);
 
-// Finds the numbered resource `id` of `type` (the song: "MIDI", 114). Null when there is none.
+// Finds the numbered resource `id` of `type` (the song: "MIDI", SongResourceId of
+// resource_ids.h). Null when there is none.
 const EmbeddedResource* FindEmbeddedResourceById(const char* type, int32_t id);
 
 // Every embedded resource, for tools and tests; `count` receives the number of entries.

@@ -1,7 +1,7 @@
 // Look-up of the program's resources on Windows: the module's own resources, compiled in from
-// kesselfass3d.rc, found with FindResourceA, LoadResource, LockResource and SizeofResource.
-// Resource names and types are matched without regard to case by the system itself, and
-// "#114" names the resource numbered 114.
+// the resource script made from resource_list.cmake, found with FindResourceA, LoadResource,
+// LockResource and SizeofResource. Resource names and types are matched without regard to
+// case by the system itself, and "#N" names the resource numbered N.
 #include "resources/embedded_resources.h"
 
 #undef WINGDIAPI

@@ -4,9 +4,15 @@
 # from npm's js-synthesizer and the TimGM6mb SoundFont): first the glyph triangles with the
 # Linux build's own tools/glyphmesh (FreeType and the GLU tessellator, which the browser lacks),
 # then js-synthesizer with npm ci from the committed lock file, then the page with em++.
-#   scripts/build-web.sh [JOBS]
+# With `test-page`, also the test page (build/web-test/: the same page with the screenshot and
+# frame-time modes, ?shot=NAME and ?bench=LENGTH) that the page's tests and make bench-web use.
+#   scripts/build-web.sh [JOBS] [test-page]
 set -eu
 JOBS=${1:-2}
+TARGETS=kesselfass3d
+if [ "${2:-}" = test-page ]; then
+    TARGETS="kesselfass3d kesselfass3d_test_page"
+fi
 # Debian's emscripten runs its JavaScript optimiser on the system's node, which finds the
 # Debian packages it needs (acorn) only through NODE_PATH when node is not Debian's own.
 NODE_PATH="${NODE_PATH:+$NODE_PATH:}/usr/share/nodejs"
@@ -34,6 +40,8 @@ fi
 
 emcmake cmake -S . -B build/web-build -DCMAKE_BUILD_TYPE=Release "$WERROR" \
     -DKF_GLYPH_MESH="$PWD/build/host/glyph_mesh.bin" -DKF_WEB_DIR="$PWD/build/web" \
+    -DKF_WEB_TEST_DIR="$PWD/build/web-test" \
     -DKF_JS_SYNTHESIZER="$PWD/build/npm/node_modules/js-synthesizer"
-cmake --build build/web-build -j "$JOBS" --target kesselfass3d
+# shellcheck disable=SC2086
+cmake --build build/web-build -j "$JOBS" --target $TARGETS
 echo "build-web: the page is in build/web/"

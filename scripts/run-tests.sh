@@ -33,7 +33,7 @@ cmake --build build/windows -j "$JOBS"
 ctest --test-dir build/windows --output-on-failure -j "$JOBS"
 
 echo "== web page (Emscripten, WebGL), its scenarios in headless chromium"
-KF_WERROR="${KF_WERROR:-OFF}" sh scripts/build-web.sh "$JOBS"
+KF_WERROR="${KF_WERROR:-OFF}" sh scripts/build-web.sh "$JOBS" test-page
 # The page's picture against renderframe's from the sanitizer build above.
 cmake -S . -B build/web-build -DKF_RENDERFRAME="$PWD/build/test/tools/renderframe/renderframe"
 ctest --test-dir build/web-build --output-on-failure

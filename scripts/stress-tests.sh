@@ -38,7 +38,7 @@ if runs windows; then
     cmake --build build/windows -j "$JOBS"
 fi
 if runs web; then
-    sh scripts/build-web.sh "$JOBS"
+    sh scripts/build-web.sh "$JOBS" test-page
     cmake -S . -B build/web-build -DKF_RENDERFRAME="$PWD/build/test/tools/renderframe/renderframe"
 fi
 

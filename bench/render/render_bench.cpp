@@ -119,7 +119,7 @@ BENCHMARK(BM_StartUpToFirstFrame)->UseManualTime()->Unit(benchmark::kMillisecond
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     ResetToStartState();
-    BuildSphereMesh(3);
+    BuildSphereMesh(GameSphereLevels);
     if (!OpenHarnessWindow(false) || !InitRenderState()) {
         std::fprintf(stderr, "render_bench: no GL window to draw into\n");
         return 1;

@@ -11,11 +11,11 @@ using MusicRenderFn = void (*)(int16_t* frames, int frameCount, void* ctx);
 
 // Opens the audio device: stereo signed 16-bit, 44100 Hz asked for (SDL may give another rate,
 // see AudioOutputSampleRate), and starts the callback. False, and the game runs silent, when
-// there is no audio device. Called once at start-up on the main thread, before StartMusic.
+// there is no audio device. Called once at start-up on the main thread, before the music starts.
 bool OpenAudioOutput();
 
 // Stops the callback and closes the device; the registered music renderer is dropped. Called
-// once at shutdown on the main thread, after StopMusic. Safe when nothing was opened.
+// once at shutdown on the main thread, after the music has stopped. Safe when nothing was opened.
 void CloseAudioOutput();
 
 // True between a successful OpenAudioOutput and CloseAudioOutput.

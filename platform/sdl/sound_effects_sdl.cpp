@@ -1,22 +1,10 @@
-// PlaySoundEffect for the game core: an embedded WAVE by name onto the one effect voice, and
-// the shell's start and stop of the audio output it plays on.
-#include "game/platform_calls.h"
-
+// The effect voice on Linux: one voice in the SDL audio callback, and the shell's start and
+// stop of the audio output it plays on.
 #include "platform/sdl/audio_output.h"
 #include "platform/sdl/effect_voice.h"
 #include "platform/shell.h"
-#include "platform/wave_data.h"
-#include "resources/embedded_resources.h"
 
-bool PlaySoundEffect(const char* name) {
-    const EmbeddedResource* resource = FindEmbeddedResource("WAVE", name);
-    if (resource == nullptr) {
-        return false;
-    }
-    WaveSamples sound;
-    if (!ParseWave(resource->data, resource->size, &sound)) {
-        return false;
-    }
+bool ShellPlayWave(const EmbeddedResource&, const WaveSamples& sound) {
     // Without a device nothing would ever end the sound, so it is not started at all.
     if (!AudioOutputIsOpen()) {
         return false;

@@ -62,12 +62,8 @@ EM_BOOL OnFullscreenChange(int, const EmscriptenFullscreenChangeEvent* event, vo
 }
 
 // The browser left fullscreen by itself (Escape, the browser's own controls) or refused it:
-// the game's flag follows, so that the next F1 asks for fullscreen again.
-void TakeFullscreenLeft() {
-    Fullscreen = false;
-}
-
-void HandleEvent(const PageEvent& event) {
+// the program's flag follows (ShellEvent::FullscreenLeft).
+ShellEvent HandleEvent(const PageEvent& event) {
     switch (event.kind) {
     case EventKind::Key:
         ApplyVirtualKey(event.virtualKey, event.down, event.altHeld);
@@ -76,9 +72,9 @@ void HandleEvent(const PageEvent& event) {
         ResizeView(event.width, event.height);
         break;
     case EventKind::FullscreenLeft:
-        TakeFullscreenLeft();
-        break;
+        return ShellEvent::FullscreenLeft;
     }
+    return ShellEvent::Handled;
 }
 
 } // namespace
@@ -114,6 +110,8 @@ ShellEvent ShellTakeEvent() {
     if (Queue.empty() || MustWaitForADraw(Queue.front())) {
         DownSinceLastDraw.reset();
         PollGamepad();
+        // A page has no notification thread: the song's stream is served once a frame here.
+        PumpMusic();
         return ShellEvent::NoEvent;
     }
     const PageEvent event = Queue.front();
@@ -121,8 +119,7 @@ ShellEvent ShellTakeEvent() {
     if (event.kind == EventKind::Key && event.down) {
         DownSinceLastDraw.set(static_cast<size_t>(event.virtualKey));
     }
-    HandleEvent(event);
-    return ShellEvent::Handled;
+    return HandleEvent(event);
 }
 
 void CaptureJoysticks() {

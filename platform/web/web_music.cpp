@@ -1,56 +1,55 @@
-// The song in a page: the one global MidiPlayer on the page's stream output. The synthesizer
-// and its SoundFont come only after the player's first key press or click, so the song is
-// loaded and played from its beginning once the page says the synthesizer is there, and looped
-// for the whole run; "Quit game" stops it.
+// The song's stream output in a page. The synthesizer and its SoundFont come only after the
+// player's first key press or click, so the output is ready, and the song starts from its
+// beginning, only once the page says the synthesizer is there.
 #include "platform/shell.h"
 
-#include "music/midi_player.h"
 #include "platform/web/web_midi_stream.h"
 #include "platform/web/web_shell.h"
 
 namespace {
 
-constexpr uint16_t SongResourceId = 114;
+bool OutputWanted = false;
+bool OutputReady = false;
 
-bool MusicWanted = false;
-bool MusicStarted = false;
-
-// The player goes before the output it plays through, as on the desktop.
-WebMidiStream MusicOutput;
-MidiPlayer Music(&MusicOutput);
-
-void StartSong(int sampleRate) {
-    MusicOutput.UseSynthesizer(sampleRate);
-    Music.LoadFromResource(SongResourceId, nullptr);
-    // A test hook: ?songskip=SECONDS starts the song that far in, to reach its end soon.
-    MusicOutput.SkipAhead(PageSongSkipSeconds());
-    Music.Play(true);
-    MusicStarted = true;
+// Made on the first call, while the program's MidiPlayer is made, and so destroyed after it.
+WebMidiStream& Output() {
+    static WebMidiStream output;
+    return output;
 }
 
 } // namespace
 
-void StartMusic() {
-    MusicWanted = true;
+MidiStreamOut* ShellMusicOutput() {
+    return &Output();
+}
+
+void ShellStartMusicOutput() {
+    OutputWanted = true;
     PageWantMusic();
 }
 
-void PumpMusic() {
-    if (!MusicWanted) {
-        return;
-    }
-    if (!MusicStarted) {
+bool ShellMusicOutputReady() {
+    if (!OutputReady && OutputWanted) {
         const int sampleRate = PageSynthesizerRate();
-        if (sampleRate <= 0) {
-            return;
+        if (sampleRate > 0) {
+            Output().UseSynthesizer(sampleRate);
+            // A test hook: ?songskip=SECONDS starts the song that far in, to reach its end soon.
+            Output().SkipAhead(PageSongSkipSeconds());
+            OutputReady = true;
         }
-        StartSong(sampleRate);
     }
-    MusicOutput.Pump(PageAudioFrame());
+    return OutputReady;
 }
 
-void StopMusic() {
-    MusicWanted = false;
-    Music.Stop(false);
+// "Quit game": the synthesizer falls silent.
+void ShellStopMusicOutput() {
+    OutputWanted = false;
+    OutputReady = false;
     PageStopMusic();
+}
+
+void PumpMusic() {
+    if (OutputReady) {
+        Output().Pump(PageAudioFrame());
+    }
 }

@@ -28,14 +28,6 @@ EM_JS(void, JsShowNotice, (const char* text), {
 });
 EM_JS(void, JsShowPlayAgain, (), { KesselfassPage.showPlayAgain(); });
 EM_JS(void, JsSetTitle, (const char* title), { document.title = UTF8ToString(title); });
-EM_JS(void, JsShotName, (char* buffer, int size), {
-    stringToUTF8(KesselfassPage.parameter("shot"), buffer, size);
-});
-EM_JS(double, JsBenchLength, (), {
-    const text = KesselfassPage.parameter("bench");
-    return text === "" ? -1 : Number(text);
-});
-EM_JS(void, JsMarkShotDrawn, (), { KesselfassPage.mark("shot"); });
 EM_JS(void, JsMarkFirstFrame, (), { KesselfassPage.mark("drawn"); });
 // clang-format on
 
@@ -82,19 +74,6 @@ void PageShowPlayAgain() {
 
 void PageSetTitle(const char* title) {
     JsSetTitle(title);
-}
-
-void PageShotName(char* buffer, int32_t size) {
-    JsShotName(buffer, size);
-}
-
-float PageBenchLength() {
-    const double length = JsBenchLength();
-    return length >= 0.0 && length <= 100000.0 ? static_cast<float>(length) : -1.0f;
-}
-
-void PageMarkShotDrawn() {
-    JsMarkShotDrawn();
 }
 
 void PageMarkFirstFrame() {

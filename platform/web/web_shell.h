@@ -1,6 +1,6 @@
 // What the files of the web shell tell each other: the page (our own HTML and page.js, reached
 // through EM_JS), the events the browser's callbacks queue for ShellTakeEvent, the storage of
-// the table, the sound and music, and the shot mode.
+// the table, the sound and music. The test page (tests/page/) builds on it too.
 #pragma once
 
 #include <cstdint>
@@ -12,7 +12,7 @@
 void PageMakeCanvas(int32_t width, int32_t height, bool fixedSize);
 void PageRemoveCanvas();
 
-// From now on every canvas is made at the size asked for (the shot mode).
+// From now on every canvas is made at the size asked for, not the browser window's.
 void UseFixedCanvasSize();
 
 // The canvas's size in pixels.
@@ -39,15 +39,12 @@ void PageShowPlayAgain();
 // Sets the page's title.
 void PageSetTitle(const char* title);
 
-// The page's `shot` parameter, or an empty string; `buffer` holds `size` bytes.
-void PageShotName(char* buffer, int32_t size);
-
-// The page's `bench` parameter (a sausage length in cm), or a negative number without one.
-float PageBenchLength();
-
-// Marks the page for whoever waits on it: the shot is drawn, or the first menu frame is.
-void PageMarkShotDrawn();
+// Marks the page for whoever waits on it: the first menu frame is drawn.
 void PageMarkFirstFrame();
+
+// Runs the game in the page: the callbacks installed, the storage loaded, then the program
+// frame by frame from the browser's frame callback. The page's main, once.
+void RunPage();
 
 // --- Events ---------------------------------------------------------------------------------
 
@@ -70,16 +67,6 @@ void StartStorage();
 
 // True once the stored files are loaded (or the browser refused them).
 bool StorageSettled();
-
-// Writes the working folder through to the browser's storage. After every save of the table.
-void PersistStorage();
-
-// Saves the table when it differs from what was last loaded or saved, and writes it through:
-// a page may be closed or reloaded at any moment, with no time left to save. Once per pass.
-void SaveTableIfChanged();
-
-// Takes the table as it is now as the one last saved. After the table is loaded.
-void NoteTableSaved();
 
 // --- Sound and music (page_sound.js) ---------------------------------------------------------
 
@@ -105,16 +92,6 @@ void PageSilenceMusic();
 // The page's `songskip` parameter in seconds (a test hook), 0 without one.
 double PageSongSkipSeconds();
 
-// Plays the handed events of the song and delivers its stream notifications. Every frame.
+// Plays the handed events of the song and delivers its stream notifications, once the song's
+// output is ready. Every frame, when the loop finds no event waiting.
 void PumpMusic();
-
-// --- The frame-time measure -------------------------------------------------------------
-
-// Draws a running game with a sausage of `length` cm every frame, `frames` times after a
-// warm-up, and puts the median times onto the page. False when no window can be made.
-bool StartBench(float length, int frames);
-
-// --- Time ------------------------------------------------------------------------------------
-
-// Holds GetTickCount at `ms` (the shot mode's fixed clock).
-void FreezeClock(uint32_t ms);

@@ -2,7 +2,6 @@
 // Web Audio, and the web shell's side of the synthesizer that plays the song. The browser lets
 // a page sound only after the player has pressed a key or clicked; until then the game runs
 // silently and PlaySoundEffect starts nothing.
-#include "game/platform_calls.h"
 #include "platform/shell.h"
 #include "platform/wave_data.h"
 #include "platform/web/web_shell.h"
@@ -31,17 +30,9 @@ EM_JS(double, JsSongSkipSeconds, (), {
 });
 // clang-format on
 
-bool PlaySoundEffect(const char* name) {
-    const EmbeddedResource* resource = FindEmbeddedResource("WAVE", name);
-    if (resource == nullptr) {
-        return false;
-    }
-    WaveSamples sound;
-    if (!ParseWave(resource->data, resource->size, &sound)) {
-        return false;
-    }
+bool ShellPlayWave(const EmbeddedResource& resource, const WaveSamples& sound) {
     // The page keeps each effect once made, under the resource's own name.
-    return JsPlayEffect(resource->name, sound.samples, sound.sampleCount, sound.sampleRate) != 0;
+    return JsPlayEffect(resource.name, sound.samples, sound.sampleCount, sound.sampleRate) != 0;
 }
 
 void StartSound() {

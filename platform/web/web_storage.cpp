@@ -2,20 +2,15 @@
 // before the game starts and written through after every save, so that a reload or a later
 // visit finds scores.dat as the game left it. Where the browser refuses its storage (a private
 // window, no quota) the game plays on and the page says once that the table will not be kept.
-#include "game/game_state.h"
-#include "game/score_file.h"
+#include "platform/shell.h"
 #include "platform/web/web_shell.h"
 
 #include <emscripten/emscripten.h>
-
-#include <cstring>
 
 namespace {
 
 constexpr const char* RefusedNotice =
     "This browser does not let the page keep data: the highscore table will not be kept.";
-
-HighscoreEntry LastSaved[HighscoreRows];
 
 // clang-format off
 // Kesselfass.storage: "loading", "ready" or "refused". A refusal while loading or later while
@@ -78,19 +73,11 @@ bool StorageSettled() {
     return JsStorageSettled() != 0;
 }
 
-void PersistStorage() {
+// A page may be closed or reloaded at any moment, with no time left to save at the end.
+bool ShellSavesTableOnChange() {
+    return true;
+}
+
+void ShellTableSaved() {
     JsPersistStorage();
-}
-
-void NoteTableSaved() {
-    std::memcpy(LastSaved, HighscoreTable, sizeof LastSaved);
-}
-
-void SaveTableIfChanged() {
-    if (std::memcmp(LastSaved, HighscoreTable, sizeof LastSaved) == 0) {
-        return;
-    }
-    SaveHighscores();
-    PersistStorage();
-    NoteTableSaved();
 }

@@ -1,16 +1,11 @@
-// The game core's two calls out on Windows, forwarded to the system from a file that does not
-// see <windows.h>: the game's GetTickCount and the system's differ in their declarations.
+// The game core's clock on Windows, forwarded to the system from a file that does not see
+// <windows.h>: the game's GetTickCount and the system's differ in their declarations.
 #include "game/platform_calls.h"
 
 #include <cstdint>
 
 uint32_t SystemTickCount();
-bool PlayWaveResource(const char* name);
 
 uint32_t GetTickCount() {
     return SystemTickCount();
-}
-
-bool PlaySoundEffect(const char* name) {
-    return PlayWaveResource(name);
 }

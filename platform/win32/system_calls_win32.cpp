@@ -1,7 +1,6 @@
-// The system's clocks and one-shot sound: the game core's calls out forward here from
-// platform_calls_win32.cpp, and the shell's counter, sleep and sound switch.
+// The system's clocks, one-shot sound and table hooks: the game core's clock forwards here
+// from platform_calls_win32.cpp; the shell's counter, sleep, effect voice and sound switch.
 #include "platform/shell.h"
-#include "platform/wave_data.h"
 #include "platform/win32/win32_shell.h"
 #include "resources/embedded_resources.h"
 
@@ -32,15 +31,16 @@ void ShellSleep(uint32_t ms) {
 void StartSound() {}
 void StopSound() {}
 
-bool PlayWaveResource(const char* name) {
-    // Found with FindResourceA, LoadResource and LockResource; the data lives as long as the
-    // module, so the sound may go on playing from it after this returns.
-    const EmbeddedResource* resource = FindEmbeddedResource("WAVE", name);
-    WaveSamples samples;
-    // A damaged resource is refused here rather than handed to the sound driver.
-    if (resource == nullptr || !ParseWave(resource->data, resource->size, &samples)) {
-        return false;
-    }
-    return sndPlaySoundA(reinterpret_cast<LPCSTR>(resource->data),
+// Found with FindResourceA, LoadResource and LockResource; the data lives as long as the
+// module, so the sound may go on playing from it after this returns.
+bool ShellPlayWave(const EmbeddedResource& resource, const WaveSamples&) {
+    return sndPlaySoundA(reinterpret_cast<LPCSTR>(resource.data),
                          SND_ASYNC | SND_MEMORY | SND_NOSTOP | SND_NOWAIT) != FALSE;
 }
+
+// The table is saved at the end of the run and when the session ends; nothing follows a save.
+bool ShellSavesTableOnChange() {
+    return false;
+}
+
+void ShellTableSaved() {}

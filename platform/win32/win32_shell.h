@@ -19,7 +19,3 @@ void ApplyJoystickButtons(WPARAM buttons);
 // The millisecond clock from the system (GetTickCount). The game core's GetTickCount forwards
 // here from a file that does not see <windows.h>.
 uint32_t SystemTickCount();
-
-// Plays the WAVE resource `name` with sndPlaySoundA: asynchronous, from memory, not stopping
-// a sound that plays, not waiting for a busy driver. False when it does not start.
-bool PlayWaveResource(const char* name);

@@ -1,32 +1,23 @@
 // GameWindowProc: the only way input enters the Windows game; and the pump that takes one
 // message a pass for it.
 #include "game/game_state.h"
-#include "game/score_file.h"
+#include "platform/key_table.h"
 #include "platform/shell.h"
+#include "platform/table_saving.h"
 #include "platform/win32/win32_shell.h"
 #include "render/render.h"
 
 namespace {
 
-// Alt+key and F10 come as system keys and never set an entry. A key that was down before Alt
-// was pressed comes up as a system key too; its entry is cleared all the same, or it would
-// stay held until pressed again.
+// Alt+key and F10 come as system keys: the shared key rule keeps them out of KeyTable, and
+// clears an entry whatever way its key comes up.
 LRESULT HandleKey(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    const size_t code = static_cast<size_t>(wParam) & 0xFF;
-    switch (message) {
-    case WM_KEYDOWN:
-        KeyTable[code] = true;
-        return 0;
-    case WM_KEYUP:
-        KeyTable[code] = false;
-        return 0;
-    case WM_SYSKEYUP:
-        KeyTable[code] = false;
-        break;
-    default:
-        break;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
+    const int code = static_cast<int>(wParam & 0xFF);
+    const bool down = message == WM_KEYDOWN || message == WM_SYSKEYDOWN;
+    const bool systemKey = message == WM_SYSKEYDOWN || message == WM_SYSKEYUP;
+    ApplyVirtualKey(code, down, systemKey);
+    // System keys go on to the system (Alt+F4, the window menu).
+    return systemKey ? DefWindowProcA(window, message, wParam, lParam) : 0;
 }
 
 // While the game has the focus, neither the screen saver nor the display's power saving
@@ -61,11 +52,12 @@ LRESULT CALLBACK GameWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         // Logging off or shutting down: the process ends when this returns, before the loop
         // could take a quit message, so the table is saved here, as a quit would save it.
         if (wParam != FALSE) {
-            SaveHighscores();
+            SaveTable();
         }
         return 0;
     case WM_KEYDOWN:
     case WM_KEYUP:
+    case WM_SYSKEYDOWN:
     case WM_SYSKEYUP:
         return HandleKey(window, message, wParam, lParam);
     case WM_SIZE:

@@ -1,11 +1,13 @@
-# Runs sfxgen into a scratch folder and fails if any effect differs from resources/.
+# Runs sfxgen into a scratch folder and fails if any effect of resources/resource_list.cmake
+# differs from its file in resources/.
+include("${RESOURCE_DIR}/resource_list.cmake")
 file(REMOVE_RECURSE "${OUT_DIR}")
 file(MAKE_DIRECTORY "${OUT_DIR}")
 execute_process(COMMAND "${SFXGEN}" "${OUT_DIR}" RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
     message(FATAL_ERROR "sfxgen failed: ${status}")
 endif()
-foreach(name fart1 fart2 fart3 rel klatschen flush)
+foreach(name ${KF_SOUND_EFFECTS})
     execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files
                     "${OUT_DIR}/${name}.wav" "${RESOURCE_DIR}/${name}.wav"
                     RESULT_VARIABLE differs)

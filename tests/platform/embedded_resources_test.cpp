@@ -1,14 +1,13 @@
 // The embedded resources: look-up by type and name without regard to case, by number, and
 // bytes identical to the files they were built from.
 #include "resources/embedded_resources.h"
+#include "resources/resource_ids.h"
 #include "tests/support/file_bytes.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
-
-namespace {} // namespace
 
 TEST(EmbeddedResources, NamesAndTypesMatchWithoutRegardToCase) {
     const EmbeddedResource* upper = FindEmbeddedResource("WAVE", "KLATSCHEN");
@@ -24,15 +23,16 @@ TEST(EmbeddedResources, NamesAndTypesMatchWithoutRegardToCase) {
 }
 
 TEST(EmbeddedResources, EachEmbeddedFileHasTheBytesOfItsSource) {
-    const struct {
+    struct Entry {
         const char* type;
         const char* name;
         const char* file;
-    } entries[] = {{"WAVE", "FART1", "fart1.wav"},         {"WAVE", "FART2", "fart2.wav"},
-                   {"WAVE", "FART3", "fart3.wav"},         {"WAVE", "REL", "rel.wav"},
-                   {"WAVE", "KLATSCHEN", "klatschen.wav"}, {"WAVE", "FLUSH", "flush.wav"},
-                   {"ICON", "KESSELFASS", "icon.bmp"}};
-    for (const auto& entry : entries) {
+    };
+    std::vector<Entry> entries = {{"ICON", "KESSELFASS", "icon.bmp"}};
+    for (const SoundEffectEntry& effect : SoundEffects) {
+        entries.push_back({"WAVE", effect.resourceName, effect.fileName});
+    }
+    for (const Entry& entry : entries) {
         const EmbeddedResource* resource = FindEmbeddedResource(entry.type, entry.name);
         ASSERT_NE(resource, nullptr) << entry.name;
         const std::vector<uint8_t> file =
@@ -46,14 +46,14 @@ TEST(EmbeddedResources, EachEmbeddedFileHasTheBytesOfItsSource) {
 
 TEST(EmbeddedResources, TheSongIsFoundByItsNumberWhenItIsBuiltIn) {
     const std::vector<uint8_t> song = ReadFileBytes(std::string(KF_RESOURCE_DIR) + "/song.mid");
-    const EmbeddedResource* resource = FindEmbeddedResourceById("midi", 114);
+    const EmbeddedResource* resource = FindEmbeddedResourceById("midi", SongResourceId);
     if (song.empty()) {
         EXPECT_EQ(resource, nullptr);
         GTEST_SKIP() << "resources/song.mid is not there yet";
     }
     ASSERT_NE(resource, nullptr);
     EXPECT_EQ(std::vector<uint8_t>(resource->data, resource->data + resource->size), song);
-    EXPECT_EQ(FindEmbeddedResourceById("WAVE", 114), nullptr);
-    EXPECT_EQ(FindEmbeddedResourceById("MIDI", 115), nullptr);
+    EXPECT_EQ(FindEmbeddedResourceById("WAVE", SongResourceId), nullptr);
+    EXPECT_EQ(FindEmbeddedResourceById("MIDI", SongResourceId + 1), nullptr);
     EXPECT_EQ(FindEmbeddedResourceById("MIDI", 0), nullptr);
 }

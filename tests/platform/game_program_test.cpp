@@ -1,7 +1,7 @@
-// The whole program on a scripted shell: the start-up order, the loop's passes with F1, the
-// refused mode answered Yes and No, a window lost at a switch, and the two ways to quit, each
-// with what it saves. The shell and the renderer are fakes that log every call and play events
-// from a script; the game core and the score file are the real ones.
+// The whole program on the null shell: the start-up order, the loop's passes with F1, the
+// refused mode answered Yes and No, a window lost at a switch, the two ways to quit and a
+// shell that saves on every change, each with what it saves. The renderer is a stand-in that
+// logs its calls; the game core, the score file and the music player are the real ones.
 #include "platform/game_program.h"
 
 #include "game/game_state.h"
@@ -11,6 +11,7 @@
 #include "platform/tick_clock.h"
 #include "render/render.h"
 #include "tests/support/fake_platform_calls.h"
+#include "tests/support/null_shell.h"
 
 #include <gtest/gtest.h>
 
@@ -22,26 +23,15 @@
 
 namespace {
 
-// What the fake shell and renderer saw, one line per call, in order.
-std::vector<std::string> Calls;
-// Events for ShellTakeEvent, oldest first; an empty script lets the loop draw.
-std::deque<std::string> Script;
-// Answers for ShellOpenWindow, oldest first; Opened once they run out.
-std::deque<WindowResult> OpenResults;
-bool YesAnswer = true;
+// The renderer's stand-ins record into the null shell's calls, to keep one order.
+std::vector<std::string>& Calls = NullShell.calls;
+std::deque<std::string>& Script = NullShell.script;
 bool RenderSetUpWorks = true;
-// How long InitRenderState takes on the fake clock, as texture generation does.
+// How long InitRenderState takes on the counted clock, as texture generation does.
 uint32_t RenderSetUpMs = 0;
 int DrawnFrames = 0;
 // NextTickTime as the first frame was drawn, before that pass's ticks.
 uint32_t NextTickAtFirstFrame = 0;
-int Passes = 0;
-// A loop that runs away ends here rather than hanging the test.
-constexpr int MaxPasses = 20000;
-
-void Log(const std::string& call) {
-    Calls.push_back(call);
-}
 
 int CountOf(const std::string& call) {
     return static_cast<int>(std::count(Calls.begin(), Calls.end(), call));
@@ -81,123 +71,24 @@ void ScriptDraws(int count) {
 
 } // namespace
 
-// --- The fake shell -------------------------------------------------------------------------
-
-WindowResult ShellOpenWindow(const char*, int32_t width, int32_t height, int32_t bits,
-                             bool fullscreen) {
-    Log(std::string("open ") + (fullscreen ? "fullscreen " : "windowed ") + std::to_string(width) +
-        "x" + std::to_string(height) + "x" + std::to_string(bits));
-    if (OpenResults.empty()) {
-        return WindowResult::Opened;
-    }
-    const WindowResult result = OpenResults.front();
-    OpenResults.pop_front();
-    return result;
-}
-
-void ShellCloseWindow() {
-    Log("close");
-}
-
-void ShellSwapBuffers() {
-    Log("swap");
-}
-
-int ShellRefreshRate() {
-    return 60;
-}
-
-ShellEvent ShellTakeEvent() {
-    if (++Passes > MaxPasses) {
-        ADD_FAILURE() << "the loop did not end within " << MaxPasses << " passes";
-        return ShellEvent::Quit;
-    }
-    if (Script.empty()) {
-        return ShellEvent::NoEvent;
-    }
-    const std::string event = Script.front();
-    Script.pop_front();
-    if (event == "quit") {
-        return ShellEvent::Quit;
-    }
-    if (event.rfind("down ", 0) == 0 || event.rfind("up ", 0) == 0) {
-        const bool down = event[0] == 'd';
-        KeyTable[std::stoi(event.substr(down ? 5 : 3))] = down;
-        return ShellEvent::Handled;
-    }
-    if (event == "minimise" || event == "restore") {
-        WindowActive = event == "restore";
-        return ShellEvent::Handled;
-    }
-    return ShellEvent::NoEvent; // "draw"
-}
-
-uint64_t ShellCounter() {
-    return uint64_t{FakeClockMs} * 1000u;
-}
-
-uint64_t ShellCounterFrequency() {
-    return 1000000u;
-}
-
-// Time passes only while the loop sleeps, and at least a millisecond a pass, so that the loop
-// cannot outrun its clock.
-void ShellSleep(uint32_t ms) {
-    FakeClockMs += std::max<uint32_t>(ms, 1);
-}
-
-void ShellShowBox(const char* caption, const char* text, BoxIcon icon) {
-    const char* icons[] = {"exclamation", "stop", "information"};
-    Log(std::string("box ") + caption + ": " + text + " (" + icons[static_cast<int>(icon)] + ")");
-}
-
-bool ShellAskYesNo(const char* caption, const char* text) {
-    Log(std::string("ask ") + caption + ": " + text);
-    return YesAnswer;
-}
-
-void CaptureJoysticks() {
-    Log("capture joysticks");
-}
-
-void ReleaseJoysticks() {
-    Log("release joysticks");
-}
-
-void StartSound() {
-    Log("start sound");
-}
-
-void StopSound() {
-    Log("stop sound");
-}
-
-void StartMusic() {
-    Log("start music");
-}
-
-void StopMusic() {
-    Log("stop music");
-}
-
 // --- The fake renderer ----------------------------------------------------------------------
 
 void ResizeView(int32_t width, int32_t height) {
-    Log("resize " + std::to_string(width) + "x" + std::to_string(height));
+    NullShellLog("resize " + std::to_string(width) + "x" + std::to_string(height));
 }
 
 bool InitRenderState() {
-    Log("init render state");
+    NullShellLog("init render state");
     FakeClockMs += RenderSetUpMs;
     return RenderSetUpWorks;
 }
 
 void FreeOutlineFont() {
-    Log("free font");
+    NullShellLog("free font");
 }
 
 void BuildSphereMesh(int32_t levels) {
-    Log("sphere mesh " + std::to_string(levels));
+    NullShellLog("sphere mesh " + std::to_string(levels));
 }
 
 bool DrawFrame() {
@@ -217,14 +108,10 @@ class GameProgram : public ::testing::Test {
   protected:
     void SetUp() override {
         ResetGameState();
-        Calls.clear();
-        Script.clear();
-        OpenResults.clear();
-        YesAnswer = true;
+        ResetNullShell();
         RenderSetUpWorks = true;
         RenderSetUpMs = 0;
         DrawnFrames = 0;
-        Passes = 0;
         FakeClockMs = 100000;
         previous = std::filesystem::current_path();
         folder = std::filesystem::temp_directory_path() /
@@ -235,6 +122,7 @@ class GameProgram : public ::testing::Test {
         std::filesystem::current_path(folder);
     }
     void TearDown() override {
+        EXPECT_FALSE(NullShell.ranAway) << "the loop did not end within the script";
         std::filesystem::current_path(previous);
         std::filesystem::remove_all(folder);
     }
@@ -263,6 +151,7 @@ TEST_F(GameProgram, StartsInOrderAndQuitsThroughTheMenuWithASave) {
                                                "release joysticks"};
     EXPECT_EQ(std::vector<std::string>(Calls.end() - 5, Calls.end()), shutdown);
     EXPECT_TRUE(TableSaved());
+    EXPECT_EQ(CountOf("table saved"), 1);
     EXPECT_GT(DrawnFrames, 20);
     EXPECT_EQ(Players.size(), 1u);
     EXPECT_STREQ(Players[0].name, "VOV1ER0U");
@@ -319,7 +208,7 @@ TEST_F(GameProgram, F1TwiceMakesTheWindowAnewInEachModeAndTheGameGoesOn) {
 }
 
 TEST_F(GameProgram, ARefusedModeAnsweredYesPlaysInAWindow) {
-    OpenResults = {WindowResult::ModeRefused};
+    NullShell.openResults = {WindowResult::ModeRefused};
     ScriptDraws(2);
     Script.push_back("quit");
     EXPECT_EQ(RunGame(), 0);
@@ -333,8 +222,8 @@ TEST_F(GameProgram, ARefusedModeAnsweredYesPlaysInAWindow) {
 }
 
 TEST_F(GameProgram, ARefusedModeAnsweredNoEndsBeforeTheMusicWithoutTouchingTheTable) {
-    OpenResults = {WindowResult::ModeRefused};
-    YesAnswer = false;
+    NullShell.openResults = {WindowResult::ModeRefused};
+    NullShell.yesAnswer = false;
     EXPECT_EQ(RunGame(), 0);
     const std::vector<std::string> expected = {"open fullscreen 1024x768x32", RefusedQuestion,
                                                "box ERROR: Program Will Now Close. (stop)"};
@@ -343,7 +232,7 @@ TEST_F(GameProgram, ARefusedModeAnsweredNoEndsBeforeTheMusicWithoutTouchingTheTa
 }
 
 TEST_F(GameProgram, AWindowLostAtTheSwitchEndsWithoutASave) {
-    OpenResults = {WindowResult::Opened, WindowResult::CreateFailed};
+    NullShell.openResults = {WindowResult::Opened, WindowResult::CreateFailed};
     ScriptDraws(2);
     ScriptKey(Key::F1);
     EXPECT_EQ(RunGame(), 0);
@@ -368,7 +257,7 @@ TEST_F(GameProgram, EveryFailedStepOfTheWindowIsToldInItsOwnWords) {
     };
     for (const auto& [result, text] : failures) {
         Calls.clear();
-        OpenResults = {result};
+        NullShell.openResults = {result};
         EXPECT_FALSE(OpenGameWindow(WindowTitle, WindowWidth, WindowHeight, WindowBits, true));
         EXPECT_EQ(Calls.back(), std::string("box ERROR: ") + text + " (exclamation)");
         EXPECT_EQ(CountOf("init render state"), 0) << text;
@@ -410,6 +299,51 @@ TEST_F(GameProgram, AMinimisedWindowDrawsNothingButTheGameRunsOn) {
     // Still one swap a pass, and the ticks follow the clock.
     EXPECT_GE(CountOf("swap"), 50);
     EXPECT_GT(NextTickTime, started + 40u * 10);
+}
+
+TEST_F(GameProgram, AfterTheSystemLeftFullscreenF1AsksForFullscreenAgain) {
+    ScriptDraws(2);
+    Script.push_back("fullscreen left");
+    ScriptDraws(2);
+    ScriptKey(Key::F1);
+    Script.push_back("quit");
+    EXPECT_EQ(RunGame(), 0);
+    const int switched = IndexOf("close");
+    ASSERT_GE(switched, 0);
+    EXPECT_EQ(Calls[static_cast<size_t>(switched) + 2], "open fullscreen 1024x768x32");
+}
+
+// A page can be closed at any moment: where the shell asks for it, each frame that finds the
+// table changed saves it, once, and tells the shell.
+TEST_F(GameProgram, AShellThatSavesOnEveryChangeGetsTheTableAfterTheFrameThatChangedIt) {
+    NullShell.savesTableOnChange = true;
+    ASSERT_TRUE(StartProgram());
+    EXPECT_EQ(RunFrame(), FrameResult::Running);
+    EXPECT_FALSE(TableSaved()) << "an unchanged table is not saved";
+
+    HighscoreTable[0].length = 9999.0f;
+    EXPECT_EQ(RunFrame(), FrameResult::Running);
+    EXPECT_TRUE(TableSaved());
+    EXPECT_EQ(CountOf("table saved"), 1);
+    EXPECT_EQ(RunFrame(), FrameResult::Running);
+    EXPECT_EQ(CountOf("table saved"), 1) << "saved again without a change";
+
+    Script.push_back("quit");
+    EXPECT_EQ(RunFrame(), FrameResult::Ended);
+    EXPECT_EQ(CountOf("table saved"), 2);
+}
+
+TEST_F(GameProgram, ADesktopShellSavesOnlyAtTheEnd) {
+    ASSERT_TRUE(StartProgram());
+    HighscoreTable[0].length = 9999.0f;
+    ScriptDraws(3);
+    for (int frame = 0; frame < 3; ++frame) {
+        EXPECT_EQ(RunFrame(), FrameResult::Running);
+    }
+    EXPECT_FALSE(TableSaved());
+    Script.push_back("quit");
+    EXPECT_EQ(RunFrame(), FrameResult::Ended);
+    EXPECT_TRUE(TableSaved());
 }
 
 } // namespace

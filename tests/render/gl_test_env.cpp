@@ -21,7 +21,7 @@ class GlWindowEnvironment : public testing::Environment {
   public:
     void SetUp() override {
         ResetToStartState();
-        BuildSphereMesh(3);
+        BuildSphereMesh(GameSphereLevels);
         WindowOpen = OpenHarnessWindow(false) && InitRenderState();
         if (WindowOpen) {
             DrawWarmUpFrame();

@@ -117,7 +117,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "soak: InitRenderState failed\n");
         return 1;
     }
-    BuildSphereMesh(3);
+    BuildSphereMesh(GameSphereLevels);
 
     std::mt19937 random(20261207);
     long warmKb = 0;

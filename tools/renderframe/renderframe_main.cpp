@@ -21,7 +21,7 @@ int main(int argc, char** argv) {
     std::string outDir = argv[1];
     bool shown = argc > 2 && std::strcmp(argv[2], "--shown") == 0;
     ResetToStartState();
-    BuildSphereMesh(3);
+    BuildSphereMesh(GameSphereLevels);
     if (!OpenHarnessWindow(shown) || !InitRenderState()) {
         return 1;
     }

@@ -1,21 +1,33 @@
-// sfxgen: writes the game's six sound effects as WAV files into the folder given, the same
-// bytes on every run. Usage: sfxgen <output-folder>
+// sfxgen: writes the game's sound effects (resources/resource_list.cmake) as WAV files into
+// the folder given, the same bytes on every run. Usage: sfxgen <output-folder>
+#include "resources/resource_ids.h"
 #include "sfx_recipes.h"
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 namespace {
 
-struct Effect {
-    const char* fileName;
+// Each effect's recipe, by the effect's name.
+struct Recipe {
+    const char* effect;
     std::vector<double> (*make)();
 };
 
-const Effect Effects[] = {
-    {"fart1.wav", MakeFart1}, {"fart2.wav", MakeFart2},        {"fart3.wav", MakeFart3},
-    {"rel.wav", MakeRelease}, {"klatschen.wav", MakeApplause}, {"flush.wav", MakeFlush},
+const Recipe Recipes[] = {
+    {"fart1", MakeFart1}, {"fart2", MakeFart2},        {"fart3", MakeFart3},
+    {"rel", MakeRelease}, {"klatschen", MakeApplause}, {"flush", MakeFlush},
 };
+
+const Recipe* FindRecipe(const char* effect) {
+    for (const Recipe& recipe : Recipes) {
+        if (std::strcmp(recipe.effect, effect) == 0) {
+            return &recipe;
+        }
+    }
+    return nullptr;
+}
 
 } // namespace
 
@@ -25,9 +37,14 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string folder = argv[1];
-    for (const Effect& effect : Effects) {
+    for (const SoundEffectEntry& effect : SoundEffects) {
+        const Recipe* recipe = FindRecipe(effect.name);
+        if (recipe == nullptr) {
+            std::fprintf(stderr, "sfxgen: no recipe for the effect %s\n", effect.name);
+            return 1;
+        }
         const std::string path = folder + "/" + effect.fileName;
-        if (!WriteWave(path, effect.make())) {
+        if (!WriteWave(path, recipe->make())) {
             std::fprintf(stderr, "sfxgen: cannot write %s\n", path.c_str());
             return 1;
         }

@@ -1,4 +1,4 @@
-// The page's frame-time measure (?bench=LENGTH): a running game with a sausage of LENGTH cm
+// The test page's frame-time measure (?bench=LENGTH): a running game with a sausage of LENGTH cm
 // and 75 live particles, as the desktop's render benchmark draws it, drawn every frame of the
 // browser's frame callback. Each frame's drawing is timed to its finish on the GPU, and so is
 // the time between frame callbacks; the medians go onto the page for bench/web to read.
@@ -6,6 +6,7 @@
 #include "platform/shell.h"
 #include "platform/web/web_shell.h"
 #include "render/render.h"
+#include "tests/page/page_checks.h"
 #include "tests/support/scene_fixtures.h"
 
 #include <emscripten/emscripten.h>
@@ -78,7 +79,7 @@ void BenchFrame() {
 bool StartBench(float length, int frames) {
     UseFixedCanvasSize();
     ResetToStartState();
-    BuildSphereMesh(3);
+    BuildSphereMesh(GameSphereLevels);
     if (!OpenGameWindow(WindowTitle, WindowWidth, WindowHeight, WindowBits, false)) {
         return false;
     }
