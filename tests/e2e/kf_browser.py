@@ -132,9 +132,11 @@ class PageServer:
 
 class Browser:
     """One headless chromium with a profile of its own; `refuse_storage` makes it refuse the
-    page's storage."""
+    page's storage; `keep_drawing` keeps the canvas's drawing buffer for the tests to read (a
+    measurement of what a player's browser does goes without)."""
 
-    def __init__(self, refuse_storage=False, width=1024, height=768, extra_args=(), scripts=()):
+    def __init__(self, refuse_storage=False, width=1024, height=768, extra_args=(), scripts=(),
+                 keep_drawing=True):
         for program in (CHROMIUM, CHROMEDRIVER):
             if not os.path.exists(program):
                 raise BrowserFailure(f"{program} is missing: scripts/install-deps.sh --test")
@@ -153,8 +155,8 @@ class Browser:
         # The page's viewport exactly as large as the desktop's screen, so that the canvas has
         # the desktop's picture size and its text lies where the desktop's does.
         self.resize(width, height)
-        for source in ((PRESERVE_DRAWING,) + ((REFUSE_STORAGE,) if refuse_storage else ()) +
-                       tuple(scripts)):
+        for source in (((PRESERVE_DRAWING,) if keep_drawing else ()) +
+                       ((REFUSE_STORAGE,) if refuse_storage else ()) + tuple(scripts)):
             self.driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument",
                                         {"source": source})
         self._count_frames()
