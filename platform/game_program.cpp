@@ -31,11 +31,13 @@ uint64_t MonotonicMicroseconds() {
     return counter / frequency * 1000000u + counter % frequency * 1000000u / frequency;
 }
 
-// The window and all of its GL state are made again in the other mode; the game, the music
-// and the sphere mesh carry on.
-bool SwitchWindowMode() {
+// The window and all of its GL state are made again, in the other mode for F1; the game, the
+// music and the sphere mesh carry on.
+bool ReopenWindow(bool switchMode) {
     CloseGameWindow();
-    Fullscreen = !Fullscreen;
+    if (switchMode) {
+        Fullscreen = !Fullscreen;
+    }
     if (!OpenGameWindow(WindowTitle, WindowWidth, WindowHeight, WindowBits, Fullscreen)) {
         return false;
     }
@@ -62,13 +64,15 @@ PassResult RunPass() {
     case ShellEvent::FullscreenLeft:
         Fullscreen = false;
         return PassResult::EventHandled;
+    case ShellEvent::ContextLost:
+        return ReopenWindow(false) ? PassResult::EventHandled : PassResult::WindowLost;
     case ShellEvent::NoEvent:
         break;
     }
     DrawAndSwap();
     if (KeyTable[Key::F1]) {
         KeyTable[Key::F1] = false;
-        if (!SwitchWindowMode()) {
+        if (!ReopenWindow(true)) {
             return PassResult::WindowLost;
         }
     }

@@ -54,6 +54,19 @@ bool SingleCharacter(const char* key, uint32_t& character) {
     return true;
 }
 
+// "KeyA".."KeyZ" and "Digit0".."Digit9": where a letter or digit key sits, whatever the
+// layout types with it.
+int VirtualKeyFromDomPlace(const char* code) {
+    if (std::strncmp(code, "Key", 3) == 0 && code[3] >= 'A' && code[3] <= 'Z' && code[4] == '\0') {
+        return Key::A + (code[3] - 'A');
+    }
+    if (std::strncmp(code, "Digit", 5) == 0 && code[5] >= '0' && code[5] <= '9' &&
+        code[6] == '\0') {
+        return Key::Digit0 + (code[5] - '0');
+    }
+    return -1;
+}
+
 } // namespace
 
 const NamedKey* NamedKeys(int* count) {
@@ -86,7 +99,12 @@ int VirtualKeyFromDom(const char* key, const char* code, bool down) {
     if (SingleCharacter(key, character) && VirtualKeyFromCharacter(character) >= 0) {
         return VirtualKeyFromCharacter(character);
     }
-    return named != nullptr ? named->virtualKey : -1;
+    if (named != nullptr) {
+        return named->virtualKey;
+    }
+    // A layout whose keys type no Latin letters (Cyrillic, Greek, Hebrew): the key in the A
+    // place is A, so that the game can be played and a name typed.
+    return VirtualKeyFromDomPlace(code);
 }
 
 void ApplyVirtualKey(int virtualKey, bool down, bool altHeld) {

@@ -25,9 +25,11 @@ int VirtualKeyFromCharacter(uint32_t character);
 
 // The virtual-key code of a browser's key event: letters and digits by the character the key
 // types (`key`, so that the player's keyboard layout counts, as it does on the desktop), other
-// keys by `code`. A keypad navigation key counts while NumLock is off (the browser then
-// reports a `key` that is no digit nor "."), and always on its release, so that a key held
-// while NumLock went on is still let go. -1 for a key the game has no code for.
+// keys by `code`; where the layout's key is no Latin letter or digit (a Russian "ф"), the
+// letter or digit of the place it sits in (`code` "KeyA"). A keypad navigation key counts while
+// NumLock is off (the browser then reports a `key` that is no digit nor "."), and always on its
+// release, so that a key held while NumLock went on is still let go. -1 for a key the game has no
+// code for.
 int VirtualKeyFromDom(const char* key, const char* code, bool down);
 
 // Writes one key event into KeyTable: down sets the entry, up clears it. A key pressed with

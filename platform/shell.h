@@ -72,6 +72,10 @@ enum class ShellEvent {
     // The system left fullscreen by itself (a browser on Escape, or refusing the request): the
     // program's Fullscreen follows, so that the next F1 asks for fullscreen again.
     FullscreenLeft,
+    // The window's GL context was lost and may be made again (a browser gives a page's WebGL
+    // context back after a GPU reset): the window is made again in its mode, as F1 makes it,
+    // with its textures, font and lists; the game and the music go on meanwhile.
+    ContextLost,
 };
 
 // Takes at most one waiting event and handles it: keys into KeyTable, joystick buttons into

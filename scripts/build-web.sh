@@ -1,6 +1,6 @@
 #!/bin/sh
-# Builds the game as a web page into build/web/ (index.html, page.js, page_sound.js, page.css,
-# icon.png, kesselfass3d.js, kesselfass3d.wasm, and for the music music_worklet.js, FluidSynth
+# Builds the game as a web page into build/web/ (index.html, page.js, page_input.js,
+# page_sound.js, page.css, icon.png, kesselfass3d.js, kesselfass3d.wasm, and for the music music_worklet.js, FluidSynth
 # from npm's js-synthesizer and the TimGM6mb SoundFont): first the glyph triangles with the
 # Linux build's own tools/glyphmesh (FreeType and the GLU tessellator, which the browser lacks),
 # then js-synthesizer with npm ci from the committed lock file, then the page with em++.

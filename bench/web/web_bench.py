@@ -2,7 +2,9 @@
 loads before its first menu frame and before its music plays (raw and gzipped); the time from
 the start of loading the page to its first drawn menu frame in headless chromium, and from the
 player's first key press to the first note of the song; the frame time of a running game with
-a sausage of 100 cm and 75 particles in the test page (?bench=100). A measurement, not a test:
+a sausage of 100 cm and 75 particles in the test page (?bench=100); the main thread's script
+time per frame in the menu and in that game (the DevTools protocol's ScriptDuration over a
+counted number of frame callbacks, in a 1024 x 768 page). A measurement, not a test:
 it prints figures and asserts nothing about them.
     /usr/bin/python3 bench/web/web_bench.py [PAGE_FOLDER [TEST_PAGE_FOLDER]]   (make bench-web)"""
 
@@ -11,6 +13,7 @@ import json
 import os
 import statistics
 import sys
+import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..",
                                 "tests", "e2e"))
@@ -102,6 +105,41 @@ def frame_time(server):
           f"{results['frameIntervalMedianMs']:.1f} ms (median of {results['frames']} frames)")
 
 
+SCRIPT_SECONDS = 8
+
+
+def script_per_frame(browser):
+    """The main thread's script time per frame callback over SCRIPT_SECONDS, in ms."""
+    browser.driver.execute_cdp_cmd("Performance.enable", {})
+
+    def reading():
+        metrics = browser.driver.execute_cdp_cmd("Performance.getMetrics", {})["metrics"]
+        return {m["name"]: m["value"] for m in metrics}["ScriptDuration"], browser.frames()
+
+    script_before, frames_before = reading()
+    time.sleep(SCRIPT_SECONDS)
+    script_after, frames_after = reading()
+    frames = max(1, frames_after - frames_before)
+    return 1000.0 * (script_after - script_before) / frames, frames
+
+
+def script_time(server, test_server):
+    # The test page's measure goes on drawing its game once its timed frames are done.
+    for what, url, mark in (("the menu", server.url, "drawn"),
+                            (f"a game at {BENCH_LENGTH_CM} cm",
+                             f"{test_server.url}?bench={BENCH_LENGTH_CM}", "bench")):
+        browser = kf_browser.Browser(keep_drawing=False)
+        try:
+            browser.open(url)
+            browser.wait_for_mark(mark, timeout=600, what=f"{what} drawn")
+            time.sleep(3)
+            per_frame, frames = script_per_frame(browser)
+        finally:
+            browser.quit()
+        print(f"main-thread script time per frame in {what}: {per_frame:.2f} ms "
+              f"(over {frames} frames)")
+
+
 def main():
     folder = sys.argv[1] if len(sys.argv) > 1 else "build/web"
     test_folder = sys.argv[2] if len(sys.argv) > 2 else "build/web-test"
@@ -113,11 +151,16 @@ def main():
     finally:
         server.stop()
     # The frame-time measure is the test page's; the shipped page has no such mode.
-    server = kf_browser.PageServer(test_folder)
+    test_server = kf_browser.PageServer(test_folder)
     try:
-        frame_time(server)
+        frame_time(test_server)
+        server = kf_browser.PageServer(folder)
+        try:
+            script_time(server, test_server)
+        finally:
+            server.stop()
     finally:
-        server.stop()
+        test_server.stop()
     return 0
 
 

@@ -4,6 +4,9 @@
 "use strict";
 
 var KesselfassPage = (function () {
+    // The canvas's pixels follow the display's density up to about a 1920 x 1080 screen's
+    // worth: sharp on a phone, without drawing three times the pixels a player can tell apart.
+    var MOST_PIXELS = 1920 * 1080;
     var fullscreenRefused = false;
     var game = function () { return document.getElementById("game"); };
     var canvas = function () { return document.getElementById("canvas"); };
@@ -44,7 +47,9 @@ var KesselfassPage = (function () {
             if (!c || c.classList.contains("fixed-size")) {
                 return;
             }
-            var ratio = window.devicePixelRatio || 1;
+            var area = Math.max(1, c.clientWidth * c.clientHeight);
+            var ratio = Math.min(window.devicePixelRatio || 1,
+                                 Math.max(1, Math.sqrt(MOST_PIXELS / area)));
             c.width = Math.max(1, Math.round(c.clientWidth * ratio));
             c.height = Math.max(1, Math.round(c.clientHeight * ratio));
         },
@@ -62,22 +67,33 @@ var KesselfassPage = (function () {
             this.fitCanvas();
             return canvas() ? canvas().height : 0;
         },
+        // Safari before 16.4 has only the prefixed API; an iPhone's has none for a page.
+        canGoFullscreen: function () {
+            return Boolean(document.fullscreenEnabled || document.webkitFullscreenEnabled);
+        },
         // A page may only ask while the player has just pressed a key or clicked.
         requestFullscreen: function () {
             var activation = navigator.userActivation;
-            if (!document.fullscreenEnabled || (activation && !activation.isActive)) {
+            if (!this.canGoFullscreen() || (activation && !activation.isActive)) {
                 fullscreenRefused = true;
                 return;
             }
-            game().requestFullscreen().catch(function () { fullscreenRefused = true; });
+            var area = game();
+            if (!area.requestFullscreen) {
+                area.webkitRequestFullscreen();
+                return;
+            }
+            area.requestFullscreen().catch(function () { fullscreenRefused = true; });
         },
         exitFullscreen: function () {
             if (document.fullscreenElement) {
                 document.exitFullscreen().catch(function () {});
+            } else if (document.webkitFullscreenElement) {
+                document.webkitExitFullscreen();
             }
         },
         isFullscreen: function () {
-            return document.fullscreenElement !== null;
+            return Boolean(document.fullscreenElement || document.webkitFullscreenElement);
         },
         takeFullscreenRefusal: function () {
             var refused = fullscreenRefused;
@@ -94,6 +110,9 @@ var KesselfassPage = (function () {
         showPlayAgain: function () {
             this.exitFullscreen();
             document.getElementById("ended").hidden = false;
+            document.getElementById("leave-game").hidden = true;
+            // Enter or Space press it, as a player who played by keys expects.
+            document.getElementById("play-again").focus();
             document.body.dataset.ended = "1";
         },
         parameter: function (name) {
@@ -118,6 +137,21 @@ var Module = {
 document.getElementById("play-again").addEventListener("click", function () {
     window.location.reload();
 });
+
+// A lost WebGL context (a GPU reset, a phone putting the tab away) is asked back by preventing
+// the default; once the browser gives it back, the game makes its window again. The events
+// come to the canvas, which the game makes anew for each window: the game area hears them on
+// their way down.
+(function () {
+    var area = document.getElementById("game");
+    area.addEventListener("webglcontextlost", function (event) {
+        event.preventDefault();
+        document.body.dataset.contextLost = String(Number(document.body.dataset.contextLost || 0) + 1);
+    }, true);
+    area.addEventListener("webglcontextrestored", function () {
+        Module._KesselfassContextRestored();
+    }, true);
+})();
 
 if (typeof WebAssembly !== "object") {
     KesselfassPage.showBox("ERROR", "This browser cannot run the game (no WebAssembly).");

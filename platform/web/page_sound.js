@@ -1,6 +1,7 @@
-// The page's sound: one AudioContext, started on the player's first key press or click (a
-// browser lets a page sound only after one), the six effects as AudioBuffers, and the song's
-// synthesizer: FluidSynth from js-synthesizer in our audio worklet (music_worklet.js) with the
+// The page's sound: one AudioContext, started on the player's first key press, click or
+// touch (a browser lets a page sound only after one) and resumed on every later one while it
+// is not running (a first gesture that could not start it, an iOS call that interrupted it);
+// the six effects as AudioBuffers, and the song's synthesizer: FluidSynth from js-synthesizer in our audio worklet (music_worklet.js) with the
 // SoundFont, both loaded only once the audio runs. The game (web_sound.cpp) calls
 // KesselfassSound; tests and the benchmark read the marks it sets ("audio", "music", "note").
 "use strict";
@@ -63,12 +64,20 @@ var KesselfassSound = (function () {
         loadMusic();
     }
 
+    // A suspended or interrupted context takes up where it stopped: the song keeps its place.
+    function resumeAudio() {
+        if (state === "running" && context.state !== "running" && context.state !== "closed") {
+            context.resume().catch(function () {});
+        }
+    }
+
     function onGesture() {
         if (!gestured) {
             gestured = true;
             KesselfassPage.mark("gesture");
         }
         startAudio();
+        resumeAudio();
     }
 
     function failMusic(error) {
@@ -152,8 +161,15 @@ var KesselfassSound = (function () {
         return buffer;
     }
 
-    window.addEventListener("keydown", onGesture, true);
-    window.addEventListener("pointerdown", onGesture, true);
+    // What browsers count as the player's activation: a key (Escape is none), a click, the
+    // release of a touch (its going down is not yet one).
+    window.addEventListener("keydown", function (event) {
+        if (event.key !== "Escape") {
+            onGesture();
+        }
+    }, true);
+    window.addEventListener("pointerup", onGesture, true);
+    window.addEventListener("click", onGesture, true);
 
     return {
         // StartSound: the audio starts with the first gesture, or now if there was one.

@@ -1,10 +1,13 @@
-// Events in a page: the browser's key, resize and fullscreen callbacks queue events, and the
-// main loop takes one per pass, as it takes a desktop's messages (a short press waits for a
-// drawing pass before its release, see MustWaitForADraw). Keys go into KeyTable through
-// the shared key table; the first gamepad's buttons are read once per drawing pass.
+// Events in a page: the browser's key, resize and fullscreen callbacks (and the fingers and
+// buttons of web_touch.cpp) queue events, and the main loop takes one per pass, as it takes a
+// desktop's messages (a short press waits for a tick before its release, see MustWaitForATick).
+// Keys go into KeyTable through the shared key table; the first gamepad's buttons are read
+// once per drawing pass. A page that loses the focus lets go of every key, and once the game
+// has ended the keys are the page's own again.
 #include "game/game_state.h"
 #include "platform/key_table.h"
 #include "platform/shell.h"
+#include "platform/tick_clock.h"
 #include "platform/web/web_shell.h"
 #include "render/render.h"
 
@@ -16,7 +19,7 @@
 
 namespace {
 
-enum class EventKind { Key, Resize, FullscreenLeft };
+enum class EventKind { Key, Resize, FullscreenLeft, ContextLost };
 
 struct PageEvent {
     EventKind kind;
@@ -29,23 +32,52 @@ struct PageEvent {
 
 std::deque<PageEvent> Queue;
 bool GamepadCaptured = false;
-// Keys that went down in the events taken since the last drawing pass.
-std::bitset<256> DownSinceLastDraw;
+bool KeysArePagesOwn = false;
+// Keys taken down and not yet up, with the tick that was due when each went down.
+std::bitset<256> Held;
+uint32_t DueTickAtDown[256] = {};
+// Keys queued down and not yet queued up: what a lost focus must let go.
+std::bitset<256> QueuedDown;
+
+void PushKey(int virtualKey, bool down, bool altHeld) {
+    PageEvent key{EventKind::Key};
+    key.virtualKey = virtualKey;
+    key.down = down;
+    key.altHeld = altHeld;
+    Queue.push_back(key);
+    QueuedDown.set(static_cast<size_t>(virtualKey), down);
+}
 
 // Keys the game reads must not also scroll the page, go back a page or open the browser's
-// help; with Ctrl or Meta held a key stays the browser's shortcut.
+// help; with Ctrl or Meta held a key stays the browser's shortcut. Where the browser has no
+// fullscreen for a page (an iPhone), F1 does nothing at all.
 EM_BOOL OnKey(int eventType, const EmscriptenKeyboardEvent* event, void*) {
+    if (KeysArePagesOwn) {
+        return EM_FALSE;
+    }
     const bool down = eventType == EMSCRIPTEN_EVENT_KEYDOWN;
     const int virtualKey = VirtualKeyFromDom(event->key, event->code, down);
     if (virtualKey < 0) {
         return EM_FALSE;
     }
-    PageEvent key{EventKind::Key};
-    key.virtualKey = virtualKey;
-    key.down = down;
-    key.altHeld = event->altKey != 0;
-    Queue.push_back(key);
+    if (virtualKey != Key::F1 || PageCanGoFullscreen()) {
+        PushKey(virtualKey, down, event->altKey != 0);
+    }
     return event->ctrlKey || event->metaKey ? EM_FALSE : EM_TRUE;
+}
+
+// Alt-Tab, the address bar, another tab: the keys and fingers that were down never come up
+// here, so they are let go now.
+EM_BOOL OnFocusLost(int, const EmscriptenFocusEvent*, void*) {
+    ReleaseEverything();
+    return EM_FALSE;
+}
+
+EM_BOOL OnVisibilityChange(int, const EmscriptenVisibilityChangeEvent* event, void*) {
+    if (event->hidden) {
+        ReleaseEverything();
+    }
+    return EM_FALSE;
 }
 
 EM_BOOL OnResize(int, const EmscriptenUiEvent*, void*) {
@@ -73,8 +105,31 @@ ShellEvent HandleEvent(const PageEvent& event) {
         break;
     case EventKind::FullscreenLeft:
         return ShellEvent::FullscreenLeft;
+    case EventKind::ContextLost:
+        return ShellEvent::ContextLost;
     }
     return ShellEvent::Handled;
+}
+
+// A browser gathers the events of a whole frame before the frame callback runs, where a
+// desktop's loop takes them between its passes, and a frame need not run a tick. A press
+// shorter than a frame (a tap, or the presses a tap on a menu line makes) would so come down
+// and up before any tick saw it. So a key is let go only after a tick has run since it went
+// down.
+bool MustWaitForATick(const PageEvent& event) {
+    if (event.kind != EventKind::Key || event.down || event.virtualKey < 0) {
+        return false;
+    }
+    const size_t key = static_cast<size_t>(event.virtualKey);
+    return Held.test(key) && DueTickAtDown[key] == NextTickTime;
+}
+
+void TakeKey(const PageEvent& event) {
+    const size_t key = static_cast<size_t>(event.virtualKey);
+    Held.set(key, event.down);
+    if (event.down) {
+        DueTickAtDown[key] = NextTickTime;
+    }
 }
 
 } // namespace
@@ -86,6 +141,35 @@ void InstallPageCallbacks() {
     emscripten_set_resize_callback(window, nullptr, EM_FALSE, OnResize);
     emscripten_set_fullscreenchange_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_FALSE,
                                              OnFullscreenChange);
+    emscripten_set_blur_callback(window, nullptr, EM_FALSE, OnFocusLost);
+    emscripten_set_visibilitychange_callback(nullptr, EM_FALSE, OnVisibilityChange);
+    InstallTouchCallbacks();
+}
+
+void QueueKey(int virtualKey, bool down) {
+    PushKey(virtualKey, down, false);
+}
+
+void QueueKeyPress(int virtualKey) {
+    PushKey(virtualKey, true, false);
+    PushKey(virtualKey, false, false);
+}
+
+void QueueContextLost() {
+    Queue.push_back(PageEvent{EventKind::ContextLost});
+}
+
+void ReleaseEverything() {
+    for (size_t key = 0; key < QueuedDown.size(); ++key) {
+        if (QueuedDown.test(key)) {
+            PushKey(static_cast<int>(key), false, false);
+        }
+    }
+    ReleaseFingers();
+}
+
+void HandKeysToPage() {
+    KeysArePagesOwn = true;
 }
 
 void QueueCanvasResize() {
@@ -94,30 +178,21 @@ void QueueCanvasResize() {
     Queue.push_back(resize);
 }
 
-// A browser gathers the events of a whole frame before the frame callback runs, where a
-// desktop's loop takes them between its passes. A press shorter than a frame would so come down
-// and up before any tick ran, and a slow machine would lose every short press. So a key that
-// went down since the last drawing pass is let go only after the next one, whose ticks see it.
-bool MustWaitForADraw(const PageEvent& event) {
-    return event.kind == EventKind::Key && !event.down && event.virtualKey >= 0 &&
-           DownSinceLastDraw.test(static_cast<size_t>(event.virtualKey));
-}
-
 ShellEvent ShellTakeEvent() {
     if (PageTakeFullscreenRefusal()) {
         Queue.push_back(PageEvent{EventKind::FullscreenLeft});
     }
-    if (Queue.empty() || MustWaitForADraw(Queue.front())) {
-        DownSinceLastDraw.reset();
+    if (Queue.empty() || MustWaitForATick(Queue.front())) {
         PollGamepad();
+        UpdatePageControls();
         // A page has no notification thread: the song's stream is served once a frame here.
         PumpMusic();
         return ShellEvent::NoEvent;
     }
     const PageEvent event = Queue.front();
     Queue.pop_front();
-    if (event.kind == EventKind::Key && event.down) {
-        DownSinceLastDraw.set(static_cast<size_t>(event.virtualKey));
+    if (event.kind == EventKind::Key) {
+        TakeKey(event);
     }
     return HandleEvent(event);
 }

@@ -25,6 +25,7 @@ void Frame() {
     }
     if (RunFrame() == FrameResult::Ended) {
         emscripten_cancel_main_loop();
+        HandKeysToPage();
         PageShowPlayAgain();
         return;
     }

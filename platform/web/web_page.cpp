@@ -17,6 +17,7 @@ EM_JS(int, JsCanvasHeight, (), { return KesselfassPage.canvasHeight(); });
 EM_JS(void, JsRequestFullscreen, (), { KesselfassPage.requestFullscreen(); });
 EM_JS(void, JsExitFullscreen, (), { KesselfassPage.exitFullscreen(); });
 EM_JS(int, JsIsFullscreen, (), { return KesselfassPage.isFullscreen() ? 1 : 0; });
+EM_JS(int, JsCanGoFullscreen, (), { return KesselfassPage.canGoFullscreen() ? 1 : 0; });
 EM_JS(int, JsTakeFullscreenRefusal, (), {
     return KesselfassPage.takeFullscreenRefusal() ? 1 : 0;
 });
@@ -54,6 +55,10 @@ void PageExitFullscreen() {
 
 bool PageIsFullscreen() {
     return JsIsFullscreen() != 0;
+}
+
+bool PageCanGoFullscreen() {
+    return JsCanGoFullscreen() != 0;
 }
 
 bool PageTakeFullscreenRefusal() {

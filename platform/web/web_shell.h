@@ -55,6 +55,38 @@ void InstallPageCallbacks();
 // Queues a resize to the canvas's current size (a new canvas, a changed window).
 void QueueCanvasResize();
 
+// Queues a key going down or up, or a whole short press (held until a tick has seen it), as
+// the keyboard's callbacks do: for the fingers and the page's own buttons.
+void QueueKey(int virtualKey, bool down);
+void QueueKeyPress(int virtualKey);
+
+// Queues the loss of the canvas's WebGL context, once the browser can give it back: the
+// program makes the window again.
+void QueueContextLost();
+
+// Lets go of every key and finger that is down (the page lost the focus).
+void ReleaseEverything();
+
+// The game has ended: keys are left to the page (its "Play again" button) from now on.
+void HandKeysToPage();
+
+// Whether this browser lets the page go fullscreen at all (not an iPhone's).
+bool PageCanGoFullscreen();
+
+// --- Touch and the page's controls (web_touch.cpp, page_input.js) ------------------------------
+
+// Installs the page's pointer, text-input and control listeners, which call the game's
+// exported functions below. Once, by InstallPageCallbacks.
+void InstallTouchCallbacks();
+
+// Lets go of every finger that is down.
+void ReleaseFingers();
+
+// Tells the page whether a game runs and which screen shows, so that it offers the controls
+// that fit (the corner control in a game, the text input on the name screen) and holds the
+// screen awake during a game. Every drawing pass; the page hears only changes.
+void UpdatePageControls();
+
 // Reads the first gamepad's buttons into JoystickButtons while the joystick is captured.
 // Once per drawing pass.
 void PollGamepad();

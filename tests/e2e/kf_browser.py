@@ -7,8 +7,10 @@ The page tells what it is doing through marks on its body (page.js): `drawn` onc
 menu frame is drawn, `shot` once a ?shot=NAME picture is drawn, `ended` once "Quit game" has
 ended the game; `bench` holds the frame-time measure's results. Keys go through WebDriver's
 key actions, which the browser delivers as a person's key presses (trusted events, with the
-`key` and `code` of a real keyboard). The canvas keeps its last frame (preserveDrawingBuffer),
-so its pixels can be read at any time.
+`key` and `code` of a real keyboard); fingers through the DevTools protocol's touch events, on
+a page that emulates a phone or tablet (emulate_device). The page draws without keeping its
+drawing buffer; the tests ask the browser to keep it (PRESERVE_DRAWING), so that the canvas's
+pixels can be read at any time.
 
 Every wait has a generous deadline; each browser has a profile folder of its own, which holds
 the page's stored table between a page and its reload."""
@@ -72,6 +74,18 @@ AUDIO_TAP = """(function () {
 })();"""
 
 
+# The tests read the canvas between frames: every WebGL context keeps its drawing buffer.
+PRESERVE_DRAWING = """(function () {
+    const getContext = HTMLCanvasElement.prototype.getContext;
+    HTMLCanvasElement.prototype.getContext = function (kind, attributes) {
+        if (kind === "webgl" || kind === "experimental-webgl") {
+            attributes = Object.assign({}, attributes, {preserveDrawingBuffer: true});
+        }
+        return getContext.call(this, kind, attributes);
+    };
+})();"""
+
+
 # A gamepad the tests hold: the Gamepad API's first pad, plugged in and its buttons pressed
 # through window.kfPad (see Gamepad).
 FAKE_GAMEPAD = """window.kfPad = {id: "Kesselfass test pad", index: 0, connected: false,
@@ -118,9 +132,11 @@ class PageServer:
 
 class Browser:
     """One headless chromium with a profile of its own; `refuse_storage` makes it refuse the
-    page's storage."""
+    page's storage; `keep_drawing` keeps the canvas's drawing buffer for the tests to read (a
+    measurement of what a player's browser does goes without)."""
 
-    def __init__(self, refuse_storage=False, width=1024, height=768, extra_args=(), scripts=()):
+    def __init__(self, refuse_storage=False, width=1024, height=768, extra_args=(), scripts=(),
+                 keep_drawing=True):
         for program in (CHROMIUM, CHROMEDRIVER):
             if not os.path.exists(program):
                 raise BrowserFailure(f"{program} is missing: scripts/install-deps.sh --test")
@@ -139,7 +155,8 @@ class Browser:
         # The page's viewport exactly as large as the desktop's screen, so that the canvas has
         # the desktop's picture size and its text lies where the desktop's does.
         self.resize(width, height)
-        for source in ((REFUSE_STORAGE,) if refuse_storage else ()) + tuple(scripts):
+        for source in (((PRESERVE_DRAWING,) if keep_drawing else ()) +
+                       ((REFUSE_STORAGE,) if refuse_storage else ()) + tuple(scripts)):
             self.driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument",
                                         {"source": source})
         self._count_frames()
@@ -154,6 +171,34 @@ class Browser:
         """Makes the page's viewport `width` x `height` pixels, as resizing the window does."""
         self.driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
             "width": width, "height": height, "deviceScaleFactor": 1, "mobile": False})
+
+    def emulate_device(self, width, height, scale):
+        """Makes the page a phone's or tablet's: a `width` x `height` CSS-pixel viewport at
+        `scale` device pixels per CSS pixel, with a touch screen."""
+        self.driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
+            "width": width, "height": height, "deviceScaleFactor": scale, "mobile": True})
+        self.driver.execute_cdp_cmd("Emulation.setTouchEmulationEnabled",
+                                    {"enabled": True, "maxTouchPoints": 5})
+
+    def touch(self, kind, points):
+        """One touch event: `kind` "touchStart", "touchMove", "touchEnd" or "touchCancel";
+        `points` the fingers that are down after it, as (id, x, y) in CSS pixels."""
+        self.driver.execute_cdp_cmd("Input.dispatchTouchEvent", {
+            "type": kind,
+            "touchPoints": [{"x": x, "y": y, "id": finger} for finger, x, y in points]})
+
+    def key_event(self, down, key, code, virtual_key):
+        """A key as a keyboard of another layout sends it: `key` what it types, `code` where it
+        sits (a Russian keyboard's "ф" is key "ф", code "KeyA")."""
+        event = {"type": "keyDown" if down else "keyUp", "key": key, "code": code,
+                 "windowsVirtualKeyCode": virtual_key, "nativeVirtualKeyCode": virtual_key}
+        if down and len(key) == 1:
+            event["text"] = key
+        self.driver.execute_cdp_cmd("Input.dispatchKeyEvent", event)
+
+    def insert_text(self, text):
+        """Text as a device's on-screen keyboard types it into the focused input."""
+        self.driver.execute_cdp_cmd("Input.insertText", {"text": text})
 
     def canvas_size(self):
         """The canvas's (width, height) in pixels, or None without a canvas."""

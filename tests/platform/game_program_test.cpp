@@ -207,6 +207,23 @@ TEST_F(GameProgram, F1TwiceMakesTheWindowAnewInEachModeAndTheGameGoesOn) {
     EXPECT_TRUE(TableSaved());
 }
 
+// A page's WebGL context lost and given back: the window is made again in the mode it had,
+// with everything its context held, and the game goes on.
+TEST_F(GameProgram, ALostContextMakesTheWindowAgainInItsMode) {
+    ScriptDraws(2);
+    Script.push_back("context lost");
+    ScriptDraws(2);
+    Script.push_back("quit");
+    EXPECT_EQ(RunGame(), 0);
+    const int rebuilt = IndexOf("close");
+    ASSERT_GE(rebuilt, 0);
+    EXPECT_EQ(Calls[static_cast<size_t>(rebuilt) + 2], "open fullscreen 1024x768x32");
+    EXPECT_TRUE(Fullscreen);
+    EXPECT_EQ(CountOf("init render state"), 2);
+    EXPECT_EQ(CountOf("start music"), 1);
+    EXPECT_TRUE(TableSaved());
+}
+
 TEST_F(GameProgram, ARefusedModeAnsweredYesPlaysInAWindow) {
     NullShell.openResults = {WindowResult::ModeRefused};
     ScriptDraws(2);

@@ -133,6 +133,12 @@ TEST(KeyMapDom, LettersByWhatTheyTypeOtherKeysByWhereTheySit) {
     EXPECT_EQ(VirtualKeyFromDom("Shift", "ShiftLeft", true), -1);
     EXPECT_EQ(VirtualKeyFromDom("", "", true), -1);
     EXPECT_EQ(VirtualKeyFromDom(nullptr, "KeyA", true), -1);
+    // Where the layout types no Latin letter or digit, the key's place decides.
+    EXPECT_EQ(VirtualKeyFromDom("ф", "KeyA", true), Key::A);
+    EXPECT_EQ(VirtualKeyFromDom("Д", "KeyL", false), Key::L);
+    EXPECT_EQ(VirtualKeyFromDom("é", "Digit2", true), Key::Digit0 + 2);
+    EXPECT_EQ(VirtualKeyFromDom("ö", "Semicolon", true), -1);
+    EXPECT_EQ(VirtualKeyFromDom("Dead", "KeyAB", true), -1);
 }
 
 TEST(KeyMapDom, KeypadIsCursorKeysOnlyWhileItTypesNoDigit) {

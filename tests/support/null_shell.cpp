@@ -60,6 +60,9 @@ ShellEvent ShellTakeEvent() {
     if (event == "fullscreen left") {
         return ShellEvent::FullscreenLeft;
     }
+    if (event == "context lost") {
+        return ShellEvent::ContextLost;
+    }
     if (event.rfind("down ", 0) == 0 || event.rfind("up ", 0) == 0) {
         const bool down = event[0] == 'd';
         ApplyVirtualKey(std::stoi(event.substr(down ? 5 : 3)), down, false);

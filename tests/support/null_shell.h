@@ -16,8 +16,8 @@ struct NullShellState {
     // One line per call, in order: "open fullscreen 1024x768x32", "swap", "box ERROR: ...".
     std::vector<std::string> calls;
     // Events for ShellTakeEvent, oldest first: "down N" and "up N" (virtual-key codes),
-    // "minimise", "restore", "fullscreen left", "quit"; "draw" (or an empty script) lets the
-    // pass draw.
+    // "minimise", "restore", "fullscreen left", "context lost", "quit"; "draw" (or an empty script)
+    // lets the pass draw.
     std::deque<std::string> script;
     // What ShellOpenWindow returns, oldest first; Opened once they run out.
     std::deque<WindowResult> openResults;
