@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <set>
 
 namespace FakeFiles {
 
@@ -22,6 +23,8 @@ std::array<int, static_cast<size_t>(Call::Count)> Counts;
 // Open files: handle -> path, and where reading has got to.
 std::map<FileHandle, std::string> OpenFiles;
 std::map<FileHandle, size_t> ReadOffsets;
+// The files opened by CreateNewFile, whose closing is what Call::Close makes fail.
+std::set<FileHandle> MadeFiles;
 FileHandle NextHandle = 3;
 
 // Counts the call and says how it fails, if it does.
@@ -51,6 +54,7 @@ void Reset() {
     Files.clear();
     OpenFiles.clear();
     ReadOffsets.clear();
+    MadeFiles.clear();
     Cues = {};
     Counts = {};
 }
@@ -130,6 +134,7 @@ NameResult CreateNewFile(const char* path, bool, FileHandle& file) {
     }
     Files[path];
     OpenFiles[NextHandle] = path;
+    MadeFiles.insert(NextHandle);
     file = NextHandle++;
     return NameResult::Done;
 }
@@ -154,7 +159,7 @@ bool SyncFile(FileHandle) {
 bool CloseFile(FileHandle file) {
     OpenFiles.erase(file);
     ReadOffsets.erase(file);
-    return !Fails(Call::Close);
+    return MadeFiles.erase(file) == 0 || !Fails(Call::Close);
 }
 
 bool RemoveFile(const char* path) {

@@ -13,7 +13,7 @@
 
 namespace FakeFiles {
 
-// The calls that can be made to fail.
+// The calls that can be made to fail (Close: of a file made by CreateNewFile).
 enum class Call { Create, Write, Sync, Close, Remove, PutInPlace, Count };
 
 // How a call that is cued fails.
