@@ -54,8 +54,12 @@ LRESULT CALLBACK GameWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         // Only minimising stops drawing; a window that has merely lost the focus keeps it.
         WindowActive = HIWORD(wParam) == 0;
         HoldOffScreenSaver(LOWORD(wParam) != WA_INACTIVE && HIWORD(wParam) == 0);
+        // Minimised (or restored while the game stays the active program, which sends no
+        // WM_ACTIVATEAPP): the screen given back or taken again.
         if (HIWORD(wParam) != 0) {
             LeaveScreen();
+        } else if (LOWORD(wParam) != WA_INACTIVE) {
+            TakeScreenBack();
         }
         return 0;
     case WM_ACTIVATEAPP:
