@@ -27,6 +27,15 @@ enum class PathKind {
 // The outcome of making or naming a new file.
 enum class NameResult { Done, NameTaken, Failed };
 
+// The outcome of putting a new file in a target's place. Whatever it is but Done, the target
+// is as it was (the old file, or nothing where there was none) and the new file keeps its name.
+enum class PlaceResult {
+    Done,
+    Busy,   // another program holds one of the files for a moment (a virus scanner, an indexer,
+            // a sync client): worth another try shortly
+    Failed, // anything else
+};
+
 // Load and save, first: what `path` names, without following a link or opening anything.
 PathKind LookAtPath(const char* path);
 
@@ -67,10 +76,11 @@ bool SyncFile(FileHandle file);
 bool CloseFile(FileHandle file);
 
 // Save that failed: removes the temporary file at `path` (never a folder); true when it is gone.
+// False too while another program holds it; the store then tries again.
 bool RemoveFile(const char* path);
 
-// Save: `newPath` takes the place of `targetPath` in one step; true when it has.
-bool PutFileInPlace(const char* newPath, const char* targetPath, bool targetExists);
+// Save: `newPath` takes the place of `targetPath` in one step.
+PlaceResult PutFileInPlace(const char* newPath, const char* targetPath, bool targetExists);
 
 // Save, last: true once the folder of `path` keeps its new name across a crash (or cannot do more).
 bool SyncFolderOf(const char* path);

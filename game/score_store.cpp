@@ -9,11 +9,35 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <thread>
 
 namespace {
 
 // Each name already taken (a leftover file or folder, a planted link) costs one more guess.
 constexpr int TemporaryNameAttempts = 64;
+
+// A virus scanner, indexer or sync client that opens a file just written holds it for a
+// moment, and a replace or a removal fails meanwhile. Such a call is tried again after 50,
+// 100, 200, 400 and 800 ms: about a second and a half in all, once, at the end of a run.
+constexpr int BusyAttempts = 6;
+constexpr int FirstBusyWaitMs = 50;
+
+void WaitBeforeAttempt(int attempt) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(FirstBusyWaitMs << (attempt - 1)));
+}
+
+// The temporary file of a failed save goes, also while another program holds it for a moment;
+// whatever else has taken its name meanwhile (a folder) stays.
+void RemoveTemporary(const std::string& name) {
+    for (int attempt = 0; attempt < BusyAttempts; ++attempt) {
+        if (attempt > 0) {
+            WaitBeforeAttempt(attempt);
+        }
+        if (RemoveFile(name.c_str()) || LookAtPath(name.c_str()) != PathKind::RegularFile) {
+            return;
+        }
+    }
+}
 
 // The file a save replaces: the path itself, or the regular file that a link there names.
 struct SaveTarget {
@@ -122,7 +146,7 @@ bool WriteUnnamedTemporary(const SaveTarget& target, const uint8_t* data, size_t
         named = result == NameResult::Done;
     }
     if (!CloseFile(file) && named) {
-        RemoveFile(name.c_str());
+        RemoveTemporary(name);
         named = false;
     }
     return named;
@@ -145,10 +169,34 @@ bool WriteNamedTemporary(const SaveTarget& target, const uint8_t* data, size_t s
     }
     const bool filled = FillAndSync(file, target, data, size);
     if (!CloseFile(file) || !filled) {
-        RemoveFile(name.c_str());
+        RemoveTemporary(name);
         return false;
     }
     return true;
+}
+
+PlaceResult PutInPlaceWhileBusy(const std::string& temporary, const SaveTarget& target) {
+    PlaceResult result = PlaceResult::Busy;
+    for (int attempt = 0; attempt < BusyAttempts && result == PlaceResult::Busy; ++attempt) {
+        if (attempt > 0) {
+            WaitBeforeAttempt(attempt);
+        }
+        result = PutFileInPlace(temporary.c_str(), target.path.c_str(), target.exists);
+    }
+    return result;
+}
+
+// After a replace that failed, the temporary file goes only where the old table still stands:
+// should the old one be gone all the same, the new one is put in its place, and where even
+// that fails the temporary file stays, the one whole copy left.
+bool SettleFailedReplace(const std::string& temporary, const SaveTarget& target) {
+    if (target.exists && LookAtPath(target.path.c_str()) == PathKind::Missing) {
+        const SaveTarget emptied{target.path, false};
+        return PutInPlaceWhileBusy(temporary, emptied) == PlaceResult::Done &&
+               SyncFolderOf(target.path.c_str());
+    }
+    RemoveTemporary(temporary);
+    return false;
 }
 
 } // namespace
@@ -180,11 +228,8 @@ bool ReplaceRegularFile(const char* path, const uint8_t* data, size_t size) {
         !WriteNamedTemporary(target, data, size, temporary)) {
         return false;
     }
-    // A failed replace leaves the old file; the temporary file goes (never a folder that took
-    // its name meanwhile).
-    if (!PutFileInPlace(temporary.c_str(), target.path.c_str(), target.exists)) {
-        RemoveFile(temporary.c_str());
-        return false;
+    if (PutInPlaceWhileBusy(temporary, target) != PlaceResult::Done) {
+        return SettleFailedReplace(temporary, target);
     }
     return SyncFolderOf(target.path.c_str());
 }

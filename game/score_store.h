@@ -24,6 +24,9 @@ size_t ReadRegularFile(const char* path, uint8_t* buffer, size_t capacity);
 // - the path names anything but a regular file or a link to one (a FIFO, a device, a
 //   folder, a dangling link);
 // - the folder cannot take the new file, or writing or syncing it fails.
+// A replace or removal that another program holds up for a moment (a virus scanner, an
+// indexer) is tried again for about a second and a half. Whatever fails, the path keeps the
+// old file or gets the new one: the new file is removed only while the old one stands.
 // A replaced file's permission bits (and, where the system lets this user, its owner and
 // group) carry over to the new file; a new file gets the defaults of a newly created one.
 // Called by SaveHighscores at shutdown, main thread.

@@ -18,9 +18,13 @@ libfontconfig-dev libfluidsynth-dev libpng-dev"
 # xfonts-base: SDL draws its message boxes on X11 with the server's core fonts; without them
 # a player never sees the game's questions and errors.
 RUN="fonts-liberation2 timgm6mb-soundfont libgl1-mesa-dri xfonts-base"
+# x11-xserver-utils: xrandr gives the test display a second mode for the game to switch to.
+# pulseaudio, pulseaudio-utils: the Windows game's sound under Wine, played to a null sink of
+# the test's own server and recorded from its monitor with parec.
 TEST="libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev clang-format xvfb \
 xdotool imagemagick x11-utils sox python3 python3-numpy libx11-dev libxfixes-dev tesseract-ocr \
-tesseract-ocr-eng bindfs libxdamage1 libxtst6 stress-ng"
+tesseract-ocr-eng bindfs libxdamage1 libxtst6 stress-ng x11-xserver-utils \
+pulseaudio pulseaudio-utils"
 WINDOWS="cmake make g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest wine wine64 zip nsis"
 
 PACKAGE="dpkg-dev file"

@@ -174,10 +174,14 @@ bool RemoveFile(const char* path) {
     return unlink(path) == 0;
 }
 
-bool PutFileInPlace(const char* newPath, const char* targetPath, bool targetExists) {
-    // rename replaces an existing target in one step and makes a missing one.
+PlaceResult PutFileInPlace(const char* newPath, const char* targetPath, bool targetExists) {
+    // rename replaces an existing target in one step and makes a missing one; no other program
+    // can hold a file against it. A failed rename changes nothing.
     (void)targetExists;
-    return rename(newPath, targetPath) == 0;
+    if (rename(newPath, targetPath) == 0) {
+        return PlaceResult::Done;
+    }
+    return errno == EBUSY ? PlaceResult::Busy : PlaceResult::Failed;
 }
 
 bool SyncFolderOf(const char* path) {

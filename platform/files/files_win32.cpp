@@ -1,6 +1,8 @@
 // The score store's file primitives on Windows. Paths are wide strings from the UTF-8 the game
 // hands over to every call, so that a folder named outside the ANSI code page works as any.
 // ReplaceFileW keeps the replaced file's attributes and security.
+#include "platform/files/files_win32.h"
+
 #include "game/file_calls.h"
 
 // The build defines these for the GL headers; <windows.h> brings its own.
@@ -87,18 +89,102 @@ DWORD AttributesOf(const char* path) {
     return wide.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(wide.c_str());
 }
 
+// The reparse tag of the entry itself, not of what it leads to; 0 where it cannot be read.
+DWORD ReparseTagOf(const char* path) {
+    const std::wstring wide = Wide(path);
+    if (wide.empty()) {
+        return 0;
+    }
+    // No access asked: opening the entry itself neither follows a link nor fetches a cloud
+    // file's data.
+    const HANDLE entry =
+        CreateFileW(wide.c_str(), 0, ShareAll, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (entry == INVALID_HANDLE_VALUE) {
+        return 0;
+    }
+    FILE_ATTRIBUTE_TAG_INFO info = {};
+    const bool read = GetFileInformationByHandleEx(entry, FileAttributeTagInfo, &info, sizeof info);
+    CloseHandle(entry);
+    return read ? info.ReparseTag : 0;
+}
+
+// Tried again by the store: another program has the file open for a moment. A file that a
+// scanner holds with a pending delete answers "access denied".
+bool IsBusy(DWORD error) {
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+           error == ERROR_ACCESS_DENIED || error == ERROR_UNABLE_TO_REMOVE_REPLACED ||
+           error == ERROR_UNABLE_TO_MOVE_REPLACEMENT;
+}
+
+PlaceResult PlaceResultOf(DWORD error) {
+    return IsBusy(error) ? PlaceResult::Busy : PlaceResult::Failed;
+}
+
+// A move that overwrites, within one folder one step on NTFS.
+bool MoveOver(const std::wstring& from, const std::wstring& to) {
+    return MoveFileExW(from.c_str(), to.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+// The old file that ReplaceFileW set aside under the backup name; a scanner may still hold it.
+void RemoveBackup(const std::wstring& backup) {
+    for (int attempt = 0; attempt < 5 && !DeleteFileW(backup.c_str()); ++attempt) {
+        if (GetLastError() == ERROR_FILE_NOT_FOUND) {
+            return;
+        }
+        Sleep(50);
+    }
+}
+
+// ReplaceFileW with a backup name never leaves the target without a file: when it cannot
+// move the new file in, the old one keeps its name (ERROR_UNABLE_TO_MOVE_REPLACEMENT) or
+// lies under the backup name (ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) and is moved back here.
+// Without a backup name the first of these would leave the old file deleted.
+PlaceResult ReplaceExisting(const std::wstring& from, const std::wstring& to) {
+    const std::wstring backup = from + L".old";
+    if (ReplaceFileW(to.c_str(), from.c_str(), backup.c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS,
+                     nullptr, nullptr)) {
+        RemoveBackup(backup);
+        return PlaceResult::Done;
+    }
+    const DWORD error = GetLastError();
+    if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
+        MoveFileExW(backup.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH);
+        return PlaceResult::Busy;
+    }
+    if (IsBusy(error)) {
+        return PlaceResult::Busy;
+    }
+    // Some file systems (FAT, some network shares) refuse ReplaceFileW with both files left
+    // as they were; a plain move over the old file does what it can there.
+    return MoveOver(from, to) ? PlaceResult::Done : PlaceResultOf(GetLastError());
+}
+
 } // namespace
+
+PathKind KindOfEntry(uint32_t attributes, uint32_t reparseTag) {
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return PathKind::Other;
+    }
+    // Symbolic links and junctions stand for another name. Every other reparse point on a file
+    // (a OneDrive or other cloud placeholder, a deduplicated or compressed file) is the file
+    // itself, read and written as any.
+    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 && IsReparseTagNameSurrogate(reparseTag)) {
+        return PathKind::Link;
+    }
+    return PathKind::RegularFile;
+}
 
 PathKind LookAtPath(const char* path) {
     const DWORD attributes = AttributesOf(path);
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         return GetLastError() == ERROR_FILE_NOT_FOUND ? PathKind::Missing : PathKind::Unknown;
     }
-    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        return PathKind::Other;
-    }
-    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-        return PathKind::Link;
+    const DWORD tag = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ? ReparseTagOf(path) : 0;
+    const PathKind kind = KindOfEntry(attributes, tag);
+    if (kind != PathKind::RegularFile) {
+        return kind;
     }
     // A device or pipe of that name is no disk file; opening without access acts on nothing.
     const HANDLE file = OpenExisting(path, 0, ShareAll);
@@ -147,11 +233,13 @@ bool IsMarkedReadOnly(const char* path) {
 }
 
 bool MayOpenForWriting(const char* path) {
-    // The system's own answer covers security, sharing and a read-only medium; OPEN_EXISTING
-    // truncates nothing.
+    // The system's own answer covers security and a read-only medium; OPEN_EXISTING truncates
+    // nothing. A file that another program holds for a moment (a scanner, an indexer) may be
+    // written all the same: the replace waits for it.
     const HANDLE file = OpenExisting(path, GENERIC_WRITE, ShareAll);
     if (file == INVALID_HANDLE_VALUE) {
-        return false;
+        const DWORD error = GetLastError();
+        return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
     }
     CloseHandle(file);
     return true;
@@ -213,20 +301,21 @@ bool CloseFile(FileHandle file) {
 }
 
 bool RemoveFile(const char* path) {
+    // A folder of that name is refused by DeleteFileW.
     const std::wstring wide = Wide(path);
     return !wide.empty() && DeleteFileW(wide.c_str()) != 0;
 }
 
-bool PutFileInPlace(const char* newPath, const char* targetPath, bool targetExists) {
+PlaceResult PutFileInPlace(const char* newPath, const char* targetPath, bool targetExists) {
     const std::wstring from = Wide(newPath);
     const std::wstring to = Wide(targetPath);
     if (from.empty() || to.empty()) {
-        return false;
+        return PlaceResult::Failed;
     }
-    return (targetExists && ReplaceFileW(to.c_str(), from.c_str(), nullptr,
-                                         REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) ||
-           MoveFileExW(from.c_str(), to.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (targetExists) {
+        return ReplaceExisting(from, to);
+    }
+    return MoveOver(from, to) ? PlaceResult::Done : PlaceResultOf(GetLastError());
 }
 
 bool SyncFolderOf(const char* path) {

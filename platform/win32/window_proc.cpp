@@ -28,6 +28,15 @@ void HoldOffScreenSaver(bool hold) {
                                  : ES_CONTINUOUS);
 }
 
+// Keys released while another window has the focus never reach this one: every key counts as
+// released when the focus goes, as SDL's keyboard does, or a cursor key would go on turning
+// the camera.
+void ReleaseAllKeys() {
+    for (bool& key : KeyTable) {
+        key = false;
+    }
+}
+
 } // namespace
 
 LRESULT CALLBACK GameWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -36,6 +45,25 @@ LRESULT CALLBACK GameWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         // Only minimising stops drawing; a window that has merely lost the focus keeps it.
         WindowActive = HIWORD(wParam) == 0;
         HoldOffScreenSaver(LOWORD(wParam) != WA_INACTIVE && HIWORD(wParam) == 0);
+        // Minimised (or restored while the game stays the active program, which sends no
+        // WM_ACTIVATEAPP): the screen given back or taken again.
+        if (HIWORD(wParam) != 0) {
+            LeaveScreen();
+        } else if (LOWORD(wParam) != WA_INACTIVE) {
+            TakeScreenBack();
+        }
+        return 0;
+    case WM_ACTIVATEAPP:
+        // Alt-Tab, the Windows key, Win+D, a notification: the fullscreen game gives the screen
+        // back and takes it again when it is active once more.
+        if (wParam != FALSE) {
+            TakeScreenBack();
+        } else {
+            LeaveScreen();
+        }
+        return 0;
+    case WM_KILLFOCUS:
+        ReleaseAllKeys();
         return 0;
     case WM_SYSCOMMAND:
         // No screen saver and no display power saving while the game has the focus (as
@@ -53,6 +81,7 @@ LRESULT CALLBACK GameWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         // could take a quit message, so the table is saved here, as a quit would save it.
         if (wParam != FALSE) {
             SaveTable();
+            LeaveScreen();
         }
         return 0;
     case WM_KEYDOWN:

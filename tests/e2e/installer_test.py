@@ -2,8 +2,10 @@
 silently for this user, with the desktop shortcut asked for, it puts the program under
 %LOCALAPPDATA%\\Programs, its shortcuts in the Start menu and on the desktop and its entry
 under Apps & features; the game started through its Start-menu shortcut runs in
-%APPDATA%\\Kesselfass3D and saves its table there when quit through the menu; the silent
-uninstall takes the program, the shortcuts and the entry away and leaves the table.
+%APPDATA%\\Kesselfass3D and saves its table there when quit through the menu; installing
+again while the game runs closes the game (which saves its table) and installs; the silent
+uninstall, with the game running again, closes it likewise and takes the program, the
+shortcuts and the entry away and leaves the table.
     installer_test.py kesselfass3d-<version>-setup.exe"""
 
 import os
@@ -87,22 +89,27 @@ def check_installed(prefix):
     check(entry.get("UninstallString", "").endswith('uninstall.exe"'), f"uninstall: {entry}")
 
 
-def play_from_start_menu(prefix):
-    """Starts the game through its Start-menu shortcut, as a click does, and quits it through
-    the menu; returns the table it saved in the data folder. The shortcut is opened as the
-    shell opens it, which returns at once: the game is followed by its window, and its end by
-    the prefix's processes all ending."""
+def start_from_start_menu(prefix, started_in):
+    """Starts the game through its Start-menu shortcut, as a click does, from the folder
+    `started_in`, and waits until it draws. The shortcut is opened as the shell opens it,
+    which returns at once: the game is followed by its window."""
     link = ("C:\\users\\" + os.path.basename(prefix.user) + "\\AppData\\Roaming\\Microsoft\\"
             "Windows\\Start Menu\\Programs\\" + PROGRAM + ".lnk")
+    # The game inherits the output: a file, not a pipe that would stay open while it runs.
+    with tempfile.TemporaryFile() as log:
+        opened = subprocess.run(["wine", "start", link], cwd=started_in, env=prefix.env,
+                                stdout=log, stderr=log, timeout=120)
+    check(opened.returncode == 0, f"the shortcut did not open ({opened.returncode})")
+    kf_e2e.wait_until(lambda: kf_e2e.visible_windows(kf_e2e.TITLE), "no game window", 120)
+    kf_e2e.wait_until(lambda: kf_e2e.display().brightness() > 0.05, "nothing drawn", 120)
+
+
+def play_from_start_menu(prefix):
+    """Starts the game through its Start-menu shortcut and quits it through the menu; returns
+    the table it saved in the data folder. Its end is the prefix's processes all ending."""
     started_in = tempfile.mkdtemp(prefix="kf_e2e_started_in_")
     try:
-        # The game inherits the output: a file, not a pipe that would stay open while it runs.
-        with tempfile.TemporaryFile() as log:
-            opened = subprocess.run(["wine", "start", link], cwd=started_in, env=prefix.env,
-                                    stdout=log, stderr=log, timeout=120)
-        check(opened.returncode == 0, f"the shortcut did not open ({opened.returncode})")
-        kf_e2e.wait_until(lambda: kf_e2e.visible_windows(kf_e2e.TITLE), "no game window", 120)
-        kf_e2e.wait_until(lambda: kf_e2e.display().brightness() > 0.05, "nothing drawn", 120)
+        start_from_start_menu(prefix, started_in)
         kf_e2e.type_keys(["Down"] * 4 + ["Return"])
         prefix.wait()
         check(not kf_e2e.visible_windows(kf_e2e.TITLE), "the game's window is left")
@@ -114,6 +121,22 @@ def play_from_start_menu(prefix):
     return kf_e2e.read_scores(table)
 
 
+def run_over_running_game(prefix, program, what):
+    """Runs the installer or uninstaller silently while the game runs: it closes the game,
+    which saves its table as it ends, and goes on."""
+    table = prefix.under_user("AppData", "Roaming", "Kesselfass3D", "scores.dat")
+    os.remove(table)
+    started_in = tempfile.mkdtemp(prefix="kf_e2e_started_in_")
+    try:
+        start_from_start_menu(prefix, started_in)
+        done = prefix.wine([program, "/S"])
+        check(done.returncode == 0, f"the {what} failed over a running game ({done.returncode})")
+        check(not kf_e2e.visible_windows(kf_e2e.TITLE), f"the game still runs after the {what}")
+        check(os.path.isfile(table), f"the game closed by the {what} saved no table")
+    finally:
+        shutil.rmtree(started_in, ignore_errors=True)
+
+
 def test():
     setup = kf_e2e.GAME[0]
     prefix = Prefix()
@@ -122,11 +145,12 @@ def test():
         check(done.returncode == 0, f"the installer failed ({done.returncode}):\n{done.stderr}")
         check_installed(prefix)
         check(play_from_start_menu(prefix) == kf_e2e.DEFAULT_TABLE, "not the default table")
+        run_over_running_game(prefix, setup, "installer")
+        check_installed(prefix)
 
         uninstaller = ("C:\\users\\" + os.path.basename(prefix.user) +
                        "\\AppData\\Local\\Programs\\" + PROGRAM + "\\uninstall.exe")
-        done = prefix.wine([uninstaller, "/S"])
-        check(done.returncode == 0, f"the uninstaller failed ({done.returncode})")
+        run_over_running_game(prefix, uninstaller, "uninstaller")
         check(installed_files(prefix) == [], f"left installed: {installed_files(prefix)}")
         check(shortcuts(prefix) == [], f"shortcuts left: {shortcuts(prefix)}")
         check(prefix.uninstall_entry() == {}, "the Apps & features entry is left")

@@ -6,6 +6,7 @@ capture, and the length of one pass of the song."""
 import math
 import os
 import struct
+import subprocess
 import time
 import wave
 
@@ -122,6 +123,68 @@ class DiskCapture:
         size = int(window_s * DEVICE_RATE)
         chunks = left[:len(left) // size * size].reshape(-1, size)
         return list(numpy.sqrt((chunks * chunks).mean(axis=1)) / 32768.0)
+
+
+class PulseCapture:
+    """The Windows game's output under Wine, which plays through PulseAudio: a server of the
+    test's own with one null sink, recorded from the sink's monitor by parec into `path` as the
+    disk driver writes its file (44.1 kHz stereo 16-bit, in real time, silence included).
+    `env` is what the game needs to play to it. Started before the game, stopped after."""
+
+    SINK = "kf_capture"
+
+    def __init__(self, folder):
+        self.path = os.path.join(folder, "capture.raw")
+        runtime = os.path.join(folder, "pulse")
+        os.mkdir(runtime)
+        self.socket = os.path.join(runtime, "native")
+        # A deep buffer, so that a busy machine does not starve the stream into gaps.
+        self.env = {"PULSE_SERVER": "unix:" + self.socket, "PULSE_RUNTIME_PATH": runtime,
+                    "PULSE_LATENCY_MSEC": "300",
+                    "PULSE_STATE_PATH": runtime}
+        self.log_path = os.path.join(folder, "pulse.log")
+        self.server = self.recorder = None
+
+    def start(self):
+        env = dict(os.environ, **self.env)
+        with open(self.log_path, "wb") as log:
+            # -n: none of the system's configuration, only the two modules named here.
+            self.server = subprocess.Popen(
+                ["pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1",
+                 "--use-pid-file=no",
+                 f"--load=module-native-protocol-unix socket={self.socket} auth-anonymous=1",
+                 f"--load=module-null-sink sink_name={self.SINK} rate={DEVICE_RATE} channels=2"],
+                env=env, stdout=log, stderr=subprocess.STDOUT)
+
+        def sink_ready():
+            check(self.server.poll() is None, f"pulseaudio ended:\n{self.log()}")
+            sinks = kf_e2e.run(["pactl", "list", "short", "sinks"], env=env).stdout
+            return self.SINK in sinks
+
+        kf_e2e.wait_until(sink_ready, "pulseaudio offered its null sink", timeout=60)
+        with open(self.path, "wb") as out:
+            self.recorder = subprocess.Popen(
+                ["parec", f"--device={self.SINK}.monitor", "--format=s16le",
+                 f"--rate={DEVICE_RATE}", "--channels=2", "--latency-msec=50"],
+                env=env, stdout=out, stderr=subprocess.DEVNULL)
+        kf_e2e.wait_until(lambda: captured_seconds(self.path) > 0.5, "parec recorded", 60)
+
+    def log(self):
+        try:
+            with open(self.log_path, "r", errors="replace") as f:
+                return f.read()
+        except OSError:
+            return ""
+
+    def stop(self):
+        for process in (self.recorder, self.server):
+            if process is not None and process.poll() is None:
+                process.terminate()
+                try:
+                    process.wait(timeout=30)
+                except subprocess.TimeoutExpired:
+                    process.kill()
+                    process.wait()
 
 
 class PageCapture:

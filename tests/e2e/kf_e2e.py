@@ -95,10 +95,11 @@ def watcher():
     return _DISPLAYS["watch"]
 
 
-def end_wineserver():
-    """Ends the prefix's wineserver with every Windows process in it, and waits for that."""
-    run(["wineserver", "-k"], timeout=60)
-    run(["wineserver", "-w"], timeout=60)
+def end_wineserver(env=None):
+    """Ends the prefix's wineserver (the prefix of `env`, or of this process) with every
+    Windows process in it, and waits for that."""
+    run(["wineserver", "-k"], timeout=60, env=env)
+    run(["wineserver", "-w"], timeout=60, env=env)
 
 
 class Game:
@@ -131,7 +132,7 @@ class Game:
     def start(self):
         if WINE:
             # A wineserver left from an earlier game or suite may be tied to another display.
-            end_wineserver()
+            end_wineserver(self.env)
         log = open(self.log_path, "wb")
         # A session of its own, so that cleaning up also ends the message-box process that
         # SDL forks while a box is open.
@@ -190,7 +191,7 @@ class Game:
                 pass
             self.process.wait()
         if WINE:
-            end_wineserver()
+            end_wineserver(self.env)
 
     def cleanup(self):
         if sys.exc_info()[0] is not None and shutil.which("import"):

@@ -2,10 +2,15 @@
 copy plays while the second waits minimised, quits and saves; then the second, which loaded the
 table before the first saved, plays and quits. Its save keeps the first copy's row: the table
 holds both, in order, above the stored rows that made way. The stored rows are shorter than a
-game without presses makes, so that both games reach the table however fast the machine is."""
+game without presses makes, so that both games reach the table however fast the machine is.
+On Windows one copy runs per session: there the second copy is one of another session, in a
+Wine prefix of its own (as two players' copies on a shared folder), saving through the same
+file calls."""
 
+import os
 import shutil
 import struct
+import tempfile
 
 import kf_e2e
 import kf_screen
@@ -19,13 +24,25 @@ SHORT_TABLE = [(struct.unpack("<f", struct.pack("<f", 1.0 - 0.1 * row))[0], b"SH
 
 
 def second_copy_beside(first):
-    """A Game started in `first`'s folder, with a log of its own."""
+    """A Game started in `first`'s folder, with a log of its own (and for Windows, a Wine
+    prefix of its own, made here)."""
     second = kf_e2e.Game()
     shutil.rmtree(second.folder, ignore_errors=True)
     second.folder = first.folder
     second.scores = first.scores
     second.log_path = first.path("second.log")
+    if kf_e2e.WINE:
+        second.env["WINEPREFIX"] = tempfile.mkdtemp(prefix="kf_wine_second_session_")
+        made = kf_e2e.run(["wineboot", "--init"], timeout=300, env=second.env)
+        check(made.returncode == 0, f"wineboot failed:\n{made.stderr}")
+        kf_e2e.run(["wineserver", "-w"], timeout=300, env=second.env)
     return second
+
+
+def remove_second_prefix(second):
+    if kf_e2e.WINE and second.env["WINEPREFIX"] != os.environ.get("WINEPREFIX"):
+        kf_e2e.end_wineserver(second.env)
+        shutil.rmtree(second.env["WINEPREFIX"], ignore_errors=True)
 
 
 def play_and_quit(screens, game):
@@ -67,8 +84,9 @@ def test():
     finally:
         playing.stop()
         waiting.cleanup()
+        remove_second_prefix(playing)
     print(f"screenshots in {screens.folder}")
 
 
 if __name__ == "__main__":
-    kf_e2e.main(test)
+    kf_e2e.main(test, wine=True)
