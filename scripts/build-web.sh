@@ -1,9 +1,11 @@
 #!/bin/sh
 # Builds the game as a web page into build/web/ (index.html, page.js, page_sound.js, page.css,
 # icon.png, kesselfass3d.js, kesselfass3d.wasm, and for the music music_worklet.js, FluidSynth
-# from npm's js-synthesizer and the TimGM6mb SoundFont): first the glyph triangles with the
-# Linux build's own tools/glyphmesh (FreeType and the GLU tessellator, which the browser lacks),
-# then js-synthesizer with npm ci from the committed lock file, then the page with em++.
+# from npm's js-synthesizer and the TimGM6mb SoundFont trimmed to the song): first the glyph
+# triangles with the Linux build's own tools/glyphmesh (FreeType and the GLU tessellator, which
+# the browser lacks), then the npm packages with npm ci from the committed lock file
+# (js-synthesizer; spessasynth_core, which trims the SoundFont; lighthouse for make bench-web),
+# then the page with em++.
 #   scripts/build-web.sh [JOBS]
 set -eu
 JOBS=${1:-2}
@@ -27,13 +29,14 @@ fi
 # npm ci again only when the lock file changed: it empties node_modules first.
 mkdir -p build/npm
 if ! cmp -s platform/web/package-lock.json build/npm/package-lock.json ||
-    [ ! -d build/npm/node_modules/js-synthesizer ]; then
+    [ ! -d build/npm/node_modules/js-synthesizer ] ||
+    [ ! -d build/npm/node_modules/spessasynth_core ]; then
     cp platform/web/package.json platform/web/package-lock.json build/npm/
     (cd build/npm && npm ci --no-audit --no-fund)
 fi
 
 emcmake cmake -S . -B build/web-build -DCMAKE_BUILD_TYPE=Release "$WERROR" \
     -DKF_GLYPH_MESH="$PWD/build/host/glyph_mesh.bin" -DKF_WEB_DIR="$PWD/build/web" \
-    -DKF_JS_SYNTHESIZER="$PWD/build/npm/node_modules/js-synthesizer"
-cmake --build build/web-build -j "$JOBS" --target kesselfass3d
+    -DKF_NODE_MODULES="$PWD/build/npm/node_modules"
+cmake --build build/web-build -j "$JOBS" --target kf_page
 echo "build-web: the page is in build/web/"
