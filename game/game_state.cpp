@@ -25,6 +25,8 @@ HighscoreEntry HighscoreTable[HighscoreRows] = {
     {2.0f, "QUARZMOLCH"},
 };
 // clang-format on
+HighscoreEntry StoredHighscoreTable[HighscoreRows] = {};
+bool StoredHighscoresKnown = false;
 
 int32_t PressPhase = 1;
 bool ReleasePlayed = false;
@@ -64,27 +66,35 @@ void AddPlayer(const char* name) {
 }
 
 void SetDefaultHighscores() {
+    SetDefaultHighscores(HighscoreTable);
+}
+
+void SetDefaultHighscores(HighscoreEntry* table) {
     for (int row = 0; row < HighscoreRows; ++row) {
-        HighscoreTable[row].length = static_cast<float>(11 - row);
-        std::memset(HighscoreTable[row].name, 0, NameBufferSize);
-        CopyName(HighscoreTable[row].name, "QUARZMOLCH");
+        table[row].length = static_cast<float>(11 - row);
+        std::memset(table[row].name, 0, NameBufferSize);
+        CopyName(table[row].name, "QUARZMOLCH");
     }
 }
 
 void InsertHighscore(float length, const char* name) {
+    InsertHighscoreRow(HighscoreTable, length, name);
+}
+
+void InsertHighscoreRow(HighscoreEntry* table, float length, const char* name) {
     int position = HighscoreRows - 1;
     for (int row = 0; row < HighscoreRows; ++row) {
-        if (HighscoreTable[row].length < length) {
+        if (table[row].length < length) {
             position = row;
             break;
         }
     }
     for (int row = HighscoreRows - 2; row >= position; --row) {
-        HighscoreTable[row + 1].length = HighscoreTable[row].length;
-        CopyName(HighscoreTable[row + 1].name, HighscoreTable[row].name);
+        table[row + 1].length = table[row].length;
+        CopyName(table[row + 1].name, table[row].name);
     }
-    HighscoreTable[position].length = length;
-    CopyName(HighscoreTable[position].name, name);
+    table[position].length = length;
+    CopyName(table[position].name, name);
 }
 
 void ResetGameState() {
@@ -95,6 +105,7 @@ void ResetGameState() {
     std::memset(JoystickButtons, 0, sizeof JoystickButtons);
     std::memset(Particles, 0, sizeof Particles);
     SetDefaultHighscores();
+    StoredHighscoresKnown = false;
     PressPhase = 1;
     ReleasePlayed = false;
     ScreenState = Screen::MainMenu;

@@ -86,12 +86,21 @@ inline constexpr int HighscoreRows = 10;
 // Row 0 is the best. Defaults 11.0 down to 2.0, all named "QUARZMOLCH".
 extern HighscoreEntry HighscoreTable[HighscoreRows];
 
-// Puts the default rows into HighscoreTable.
+// The table as scores.dat held it when this program last loaded or saved it, so that a save
+// can tell the rows this program added from those another copy stored meanwhile. Known only
+// after a load or a save.
+extern HighscoreEntry StoredHighscoreTable[HighscoreRows];
+extern bool StoredHighscoresKnown;
+
+// Puts the default rows into HighscoreTable (or into `table`).
 void SetDefaultHighscores();
+void SetDefaultHighscores(HighscoreEntry* table);
 
 // Inserts a row in falling order; only called with a length greater than row 9's.
 // Rows below the insertion move down one, the old row 9 drops out.
 void InsertHighscore(float length, const char* name);
+// The same rule on any ten-row table.
+void InsertHighscoreRow(HighscoreEntry* table, float length, const char* name);
 
 // Which press is due next: 1 waits for A (button 1), 2 for L (button 2). Never reset.
 extern int32_t PressPhase;
