@@ -152,6 +152,20 @@ var KesselfassSound = (function () {
         return buffer;
     }
 
+    // A hidden page falls silent at once, the song's notes included, and goes on from that
+    // very frame when shown: the audio's clock, which the song's events are timed by, stops.
+    function followVisibility() {
+        if (state !== "running") {
+            return;
+        }
+        if (document.visibilityState === "hidden") {
+            context.suspend().catch(function () {});
+        } else {
+            context.resume().catch(function () {});
+        }
+    }
+
+    document.addEventListener("visibilitychange", followVisibility);
     window.addEventListener("keydown", onGesture, true);
     window.addEventListener("pointerdown", onGesture, true);
 

@@ -1,13 +1,15 @@
-// Events in a page: the browser's key, resize and fullscreen callbacks queue events, and the
-// main loop takes one per pass, as it takes a desktop's messages (a short press waits for a
-// drawing pass before its release, see MustWaitForADraw). Keys go into KeyTable through
-// the shared key table; the first gamepad's buttons are read once per drawing pass.
+// Events in a page: the browser's key, resize, fullscreen and visibility callbacks queue
+// events, and the main loop takes one per pass, as it takes a desktop's messages (a short press
+// waits for a drawing pass before its release, see MustWaitForADraw). Keys go into KeyTable
+// through the shared key table; the first gamepad's buttons are read once per drawing pass. A
+// hidden page is a minimised window: the game's time goes on, nothing is drawn.
 #include "game/game_state.h"
 #include "platform/key_table.h"
 #include "platform/shell.h"
 #include "platform/web/web_shell.h"
 #include "render/render.h"
 
+#include <emscripten/emscripten.h>
 #include <emscripten/html5.h>
 
 #include <bitset>
@@ -16,18 +18,28 @@
 
 namespace {
 
-enum class EventKind { Key, Resize, FullscreenLeft };
+enum class EventKind { Key, Resize, FullscreenLeft, Visibility };
+
+// While the page is hidden the browser gives it no frame callbacks; the passes then run from
+// a timer (which the browser slows down, to once a minute at the most), so that the ticks of
+// the hidden time run a few at a time and not all in the first frame after it is shown again.
+constexpr int HiddenPassMs = 40;
 
 struct PageEvent {
     EventKind kind;
     int virtualKey = -1;
     bool down = false;
     bool altHeld = false;
+    bool hidden = false;
     int32_t width = 0;
     int32_t height = 0;
 };
 
 std::deque<PageEvent> Queue;
+
+// clang-format off
+EM_JS(int, JsMainLoopRunning, (), { return Browser.mainLoop.func ? 1 : 0; });
+// clang-format on
 bool GamepadCaptured = false;
 // Keys that went down in the events taken since the last drawing pass.
 std::bitset<256> DownSinceLastDraw;
@@ -61,6 +73,24 @@ EM_BOOL OnFullscreenChange(int, const EmscriptenFullscreenChangeEvent* event, vo
     return EM_FALSE;
 }
 
+EM_BOOL OnVisibilityChange(int, const EmscriptenVisibilityChangeEvent* event, void*) {
+    PageEvent visibility{EventKind::Visibility};
+    visibility.hidden = event->hidden != 0;
+    Queue.push_back(visibility);
+    // A new timing takes effect only when the loop is scheduled anew; the loop has ended for
+    // good once the game has.
+    if (JsMainLoopRunning() != 0) {
+        emscripten_pause_main_loop();
+        if (visibility.hidden) {
+            emscripten_set_main_loop_timing(EM_TIMING_SETTIMEOUT, HiddenPassMs);
+        } else {
+            emscripten_set_main_loop_timing(EM_TIMING_RAF, 1);
+        }
+        emscripten_resume_main_loop();
+    }
+    return EM_FALSE;
+}
+
 // The browser left fullscreen by itself (Escape, the browser's own controls) or refused it:
 // the game's flag follows, so that the next F1 asks for fullscreen again.
 void TakeFullscreenLeft() {
@@ -78,6 +108,9 @@ void HandleEvent(const PageEvent& event) {
     case EventKind::FullscreenLeft:
         TakeFullscreenLeft();
         break;
+    case EventKind::Visibility:
+        WindowActive = !event.hidden;
+        break;
     }
 }
 
@@ -90,6 +123,7 @@ void InstallPageCallbacks() {
     emscripten_set_resize_callback(window, nullptr, EM_FALSE, OnResize);
     emscripten_set_fullscreenchange_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_FALSE,
                                              OnFullscreenChange);
+    emscripten_set_visibilitychange_callback(nullptr, EM_FALSE, OnVisibilityChange);
 }
 
 void QueueCanvasResize() {
