@@ -1,4 +1,5 @@
-// The six sound effects of the game, each rendered as samples in -1..1 at SfxSampleRate.
+// The six sound effects of the game, each rendered as samples in -1..1 at SfxSampleRate: the
+// recipes that sfxgen writes into resources/ and the web page makes its effects from.
 #pragma once
 
 #include "sfx_synth.h"
@@ -11,3 +12,12 @@ std::vector<double> MakeFart3();    // 2.8 s, wet
 std::vector<double> MakeRelease();  // 1.6 s, the hiss of pressure let off
 std::vector<double> MakeApplause(); // 4.4 s, a crowd clapping
 std::vector<double> MakeFlush();    // 4.3 s, a toilet flush
+
+// The six with their resource names (the names the game asks for) and their files' names.
+struct SfxEffect {
+    const char* name;
+    const char* fileName;
+    std::vector<double> (*make)();
+};
+inline constexpr int SfxEffectCount = 6;
+extern const SfxEffect SfxEffects[SfxEffectCount];

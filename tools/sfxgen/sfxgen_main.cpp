@@ -5,27 +5,13 @@
 #include <cstdio>
 #include <string>
 
-namespace {
-
-struct Effect {
-    const char* fileName;
-    std::vector<double> (*make)();
-};
-
-const Effect Effects[] = {
-    {"fart1.wav", MakeFart1}, {"fart2.wav", MakeFart2},        {"fart3.wav", MakeFart3},
-    {"rel.wav", MakeRelease}, {"klatschen.wav", MakeApplause}, {"flush.wav", MakeFlush},
-};
-
-} // namespace
-
 int main(int argc, char** argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: sfxgen <output-folder>\n");
         return 2;
     }
     const std::string folder = argv[1];
-    for (const Effect& effect : Effects) {
+    for (const SfxEffect& effect : SfxEffects) {
         const std::string path = folder + "/" + effect.fileName;
         if (!WriteWave(path, effect.make())) {
             std::fprintf(stderr, "sfxgen: cannot write %s\n", path.c_str());
