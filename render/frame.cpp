@@ -5,6 +5,7 @@
 #include "game/game_state.h"
 #include "render/outline_font.h"
 #include "render/scene.h"
+#include "render/screen_lines.h"
 
 #include <GL/gl.h>
 
@@ -12,36 +13,6 @@
 #include <cstring>
 
 namespace {
-
-struct ScreenLine {
-    int32_t screen;
-    const char* text; // null: player 0's name
-    float x;
-    float y;
-    float size;
-};
-
-constexpr ScreenLine ScreenLines[] = {
-    {Screen::MainMenu, "Start new game", -0.7f, 0.3f, 0.05f},
-    {Screen::MainMenu, "Change player name", -0.7f, 0.2f, 0.05f},
-    {Screen::MainMenu, "View highscores", -0.7f, 0.1f, 0.05f},
-    {Screen::MainMenu, "Show controls", -0.7f, 0.0f, 0.05f},
-    {Screen::MainMenu, "Quit game", -0.7f, -0.1f, 0.05f},
-    {Screen::NameEntry, nullptr, -0.7f, 0.3f, 0.05f},
-    {Screen::NameEntry, "Back to main menu", -0.7f, 0.2f, 0.05f},
-    {Screen::Highscores, "Back to main menu", -0.7f, 0.3f, 0.05f},
-    {Screen::Highscores, "Highscores", -0.7f, 0.1f, 0.05f},
-    {Screen::Highscores, "Pos", -0.7f, 0.0f, 0.05f},
-    {Screen::Highscores, "Length", -0.4f, 0.0f, 0.05f},
-    {Screen::Highscores, "Name", -0.1f, 0.0f, 0.05f},
-    {Screen::Controls, "Back to main menu", -0.7f, 0.3f, 0.05f},
-    {Screen::Controls, "Controls:", -0.7f, 0.1f, 0.05f},
-    {Screen::Controls, "hit A and L alternately to press", -0.7f, 0.0f, 0.05f},
-    {Screen::Controls, "cursor keys to move camera", -0.7f, -0.1f, 0.05f},
-    {Screen::Congratulations, "Go to highscores", -0.7f, 0.3f, 0.05f},
-    {Screen::Congratulations, "Congratulations!", -0.7f, 0.1f, 0.1f},
-    {Screen::Congratulations, "You made it into the top ten", -0.7f, 0.0f, 0.07f},
-};
 
 constexpr const char* Title = "Kesselfass 3D";
 constexpr const char* Credits = "Credits: Code/GFX/SND: Pelko, Drumm  Ideas: Pelko, Drumm, "
@@ -93,7 +64,8 @@ void DrawMenuOverlay() {
     glClear(GL_DEPTH_BUFFER_BIT);
     DrawWhite(-0.6f, 0.5f, 0.2f, Title);
     DrawWhite(-0.6f, -0.7f, 0.03f, Credits);
-    for (const ScreenLine& line : ScreenLines) {
+    for (size_t i = 0; i < ScreenLineEntries; ++i) {
+        const ScreenLine& line = ScreenLines[i];
         if (line.screen != ScreenState) {
             continue;
         }
@@ -106,7 +78,7 @@ void DrawMenuOverlay() {
     if (ScreenState == Screen::Highscores) {
         DrawHighscoreRows();
     }
-    DrawWhite(-0.75f, 0.3f - 0.1f * static_cast<float>(MenuCursor), 0.05f, ">");
+    DrawWhite(-0.75f, MenuLineY(MenuCursor), 0.05f, ">");
 }
 
 } // namespace

@@ -8,13 +8,50 @@
 
 #include <GL/glu.h>
 
+#include <cmath>
+#include <numbers>
+
 namespace {
 
 constexpr double FieldOfViewDegrees = 75.0;
 constexpr double NearPlane = 0.1;
 constexpr double FarPlane = 100.0;
+constexpr double PictureAspect = 4.0 / 3.0;
+
+bool KeepPictureWidth = false;
+// The view as ResizeView last set it: its size and the vertical field of view.
+int32_t ViewWidth = 1;
+int32_t ViewHeight = 1;
+double ViewFieldOfView = FieldOfViewDegrees;
+
+double Radians(double degrees) {
+    return degrees * std::numbers::pi / 180.0;
+}
+
+// The 75-degree field, or, for a view narrower than 4:3 that keeps the picture's width, the
+// wider field that shows the text plane (z = -1) as wide as a 4:3 view shows it.
+double FieldOfViewFor(double aspect) {
+    if (!KeepPictureWidth || aspect >= PictureAspect) {
+        return FieldOfViewDegrees;
+    }
+    const double halfHeight = std::tan(Radians(FieldOfViewDegrees / 2.0)) * PictureAspect / aspect;
+    return 2.0 * std::atan(halfHeight) * 180.0 / std::numbers::pi;
+}
 
 } // namespace
+
+void KeepFourByThreeWidth(bool keep) {
+    KeepPictureWidth = keep;
+}
+
+void ViewPointOnTextPlane(float x, float y, float& planeX, float& planeY) {
+    const double aspect = static_cast<double>(ViewWidth) / static_cast<double>(ViewHeight);
+    const double ndcX = 2.0 * x / ViewWidth - 1.0;
+    const double ndcY = 1.0 - 2.0 * y / ViewHeight;
+    const double halfHeight = std::tan(Radians(ViewFieldOfView / 2.0));
+    planeX = static_cast<float>(ndcX * halfHeight * aspect);
+    planeY = static_cast<float>(ndcY * halfHeight);
+}
 
 void ResizeView(int32_t width, int32_t height) {
     if (height == 0) {
@@ -23,8 +60,11 @@ void ResizeView(int32_t width, int32_t height) {
     glViewport(0, 0, width, height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluPerspective(FieldOfViewDegrees, static_cast<double>(width) / static_cast<double>(height),
-                   NearPlane, FarPlane);
+    const double aspect = static_cast<double>(width) / static_cast<double>(height);
+    ViewWidth = width > 0 ? width : 1;
+    ViewHeight = height;
+    ViewFieldOfView = FieldOfViewFor(aspect);
+    gluPerspective(ViewFieldOfView, aspect, NearPlane, FarPlane);
     // Every drawing function works on the modelview matrix and relies on it being selected.
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();

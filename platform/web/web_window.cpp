@@ -3,6 +3,7 @@
 // the desktop), WebGL 1 with a depth buffer, and the page's fullscreen for a fullscreen window.
 #include "platform/shell.h"
 #include "platform/web/web_shell.h"
+#include "render/render.h"
 #include "render/webgl/webgl_layer.h"
 
 #include <emscripten/html5.h>
@@ -54,6 +55,8 @@ void UseFixedCanvasSize() {
 WindowResult ShellOpenWindow(const char* title, int32_t width, int32_t height, int32_t,
                              bool fullscreen) {
     PageSetTitle(title);
+    // A phone held upright shows the whole width of the picture, not a slice of its middle.
+    KeepFourByThreeWidth(true);
     PageMakeCanvas(width, height, FixedCanvasSize);
     CanvasMade = true;
     const WindowResult result = MakeContext();

@@ -44,7 +44,10 @@ TEST_F(ScoreMergeTest, RowsAnotherCopySavedSurviveThisCopysSave) {
     InsertHighscore(25.0f, "MINE");
     InsertHighscore(25.0f, "MINE"); // two games of one length: both rows are this copy's
     ASSERT_TRUE(SaveHighscores());
-    ExpectRows({{30.0f, "LOADED"}, {25.0f, "MINE"}, {25.0f, "MINE"}, {20.0f, "OTHER"},
+    ExpectRows({{30.0f, "LOADED"},
+                {25.0f, "MINE"},
+                {25.0f, "MINE"},
+                {20.0f, "OTHER"},
                 {11.0f, "QUARZMOLCH"}});
     HighscoreEntry memory[HighscoreRows];
     std::memcpy(memory, HighscoreTable, sizeof memory);
@@ -52,11 +55,15 @@ TEST_F(ScoreMergeTest, RowsAnotherCopySavedSurviveThisCopysSave) {
     EXPECT_TRUE(SameHighscoreTable(HighscoreTable, memory)) << "the one in memory was saved";
 
     // A copy that merges too: its save on top keeps ours, and ours on top keeps its row.
-    WriteFile(OtherCopysFile({{40.0f, "THIRD"}, {30.0f, "LOADED"}, {25.0f, "MINE"},
-                              {25.0f, "MINE"}, {20.0f, "OTHER"}}));
+    WriteFile(OtherCopysFile(
+        {{40.0f, "THIRD"}, {30.0f, "LOADED"}, {25.0f, "MINE"}, {25.0f, "MINE"}, {20.0f, "OTHER"}}));
     ASSERT_TRUE(SaveHighscores());
-    ExpectRows({{40.0f, "THIRD"}, {30.0f, "LOADED"}, {25.0f, "MINE"}, {25.0f, "MINE"},
-                {20.0f, "OTHER"}, {11.0f, "QUARZMOLCH"}});
+    ExpectRows({{40.0f, "THIRD"},
+                {30.0f, "LOADED"},
+                {25.0f, "MINE"},
+                {25.0f, "MINE"},
+                {20.0f, "OTHER"},
+                {11.0f, "QUARZMOLCH"}});
 }
 
 TEST_F(ScoreMergeTest, UnchangedOrVanishedFileSavesThisCopysTableAsItIs) {
