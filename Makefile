@@ -108,9 +108,10 @@ package-web: web
 	    $(WEB_LICENCES)/LICENSE.fluidsynth.txt
 	cp build/npm/node_modules/js-synthesizer/LICENSE $(WEB_LICENCES)/LICENSE.js-synthesizer.txt
 	cp /usr/share/doc/timgm6mb-soundfont/copyright $(WEB_LICENCES)/LICENSE.TimGM6mb.txt
-	cd build/web && zip -q -r ../../$(WEB_ZIP) index.html page.js page_input.js page_sound.js page.css \
-	    icon.png kesselfass3d.js kesselfass3d.wasm music_worklet.js libfluidsynth-2.4.6.js \
-	    js-synthesizer.worklet.min.js TimGM6mb.sf2
+	cd build/web && zip -q -r ../../$(WEB_ZIP) index.html page.js page_input.js page_sound.js \
+	    page_load.js page_storage.js page.css sw.js manifest.webmanifest icon.png icon-192.png \
+	    icon-512.png icon-maskable-512.png kesselfass3d.js kesselfass3d.wasm music_worklet.js \
+	    libfluidsynth-2.4.6.js js-synthesizer.worklet.min.js TimGM6mb.sf2
 	cd $(WEB_LICENCES) && zip -q ../../$(WEB_ZIP) LICENSE.*
 	@echo "package-web: $(WEB_ZIP)"
 

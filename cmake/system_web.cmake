@@ -1,7 +1,8 @@
 # What the web build (em++) takes that the other systems do not, in one place: the web shell,
 # the POSIX file calls (on Emscripten's file system), the glyph triangles the Linux build
 # tessellated, the resources compiled in, and the GL and GLU calls answered over WebGL
-# (render/webgl/); no SDL, FreeType or FluidSynth, no tools. Its tests drive the page in a
+# (render/webgl/); no SDL, FreeType or FluidSynth, and of the tools only the sound effects'
+# recipes, which the page makes its effects from (tools/sfxgen, without its program). Its tests drive the page in a
 # browser (tests/page/, tests/e2e/).
 if(KF_SANITIZE OR KF_TSAN OR KF_FUZZ)
     message(FATAL_ERROR "The web build has no sanitizers or fuzz targets")
@@ -20,5 +21,5 @@ set(KF_FONT_GLYPH_MESH ON)
 set(KF_GL_LIBS kf_gl_web)
 set(KF_GL_OVER_WEBGL ON)
 set(KF_RESOURCE_SCRIPT OFF)
-set(KF_TOOLS "")
+set(KF_TOOLS sfxgen)
 set(KF_PACKAGE_DIR "")

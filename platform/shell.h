@@ -148,3 +148,8 @@ bool ShellSavesTableOnChange();
 
 // Called after every save of scores.dat; a page writes its storage through. Main thread.
 void ShellTableSaved();
+
+// True once after another copy of the game has stored the table where this one keeps it (a
+// page's other tab): the shared code then loads it anew, after saving its own changes (which
+// merge with it). False where copies learn of each other only when they save (the desktop).
+bool ShellTableStoredElsewhere();

@@ -30,8 +30,15 @@ void SaveTable() {
 }
 
 void SaveTableIfChanged() {
-    if (ShellSavesTableOnChange() &&
-        std::memcmp(TableAtLastSave, HighscoreTable, sizeof TableAtLastSave) != 0) {
+    if (!ShellSavesTableOnChange()) {
+        return;
+    }
+    const bool storedElsewhere = ShellTableStoredElsewhere();
+    // The save merges with what is stored, another copy's rows included.
+    if (std::memcmp(TableAtLastSave, HighscoreTable, sizeof TableAtLastSave) != 0) {
         SaveTable();
+    }
+    if (storedElsewhere) {
+        LoadTable();
     }
 }

@@ -11,5 +11,6 @@ void LoadTable();
 void SaveTable();
 
 // Saves the table when it differs from what was last loaded or saved, where the shell saves
-// on every change (ShellSavesTableOnChange); otherwise nothing. After every drawn frame.
+// on every change (ShellSavesTableOnChange), and loads it anew when another copy stored it
+// (ShellTableStoredElsewhere); otherwise nothing. After every drawn frame.
 void SaveTableIfChanged();

@@ -30,10 +30,11 @@ WINDOWS="cmake make g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest win
 PACKAGE="dpkg-dev file"
 # The page: Debian's emscripten (offline, its system libraries prebuilt) and the Linux build
 # with the text face, whose glyphs the page embeds; the SoundFont its music plays with; zip
-# for package-web. Its tests drive Debian's chromium through chromium-driver and selenium.
+# for package-web. Its tests drive Debian's chromium through chromium-driver and selenium, and
+# render the song with the command-line FluidSynth from the full and the trimmed SoundFont.
 # npm (for js-synthesizer) is added below where no npm is on the PATH.
 WEB="emscripten zip $BUILD fonts-liberation2 timgm6mb-soundfont"
-WEB_TEST="chromium chromium-driver python3-selenium"
+WEB_TEST="chromium chromium-driver python3-selenium fluidsynth"
 
 wanted="$BUILD $RUN"
 for arg in "$@"; do

@@ -7,3 +7,7 @@ bool ShellSavesTableOnChange() {
 }
 
 void ShellTableSaved() {}
+
+bool ShellTableStoredElsewhere() {
+    return false;
+}

@@ -25,6 +25,7 @@ var KesselfassPage = (function () {
         close.addEventListener("click", function () { box.remove(); });
         box.append(title, body, close);
         document.getElementById("boxes").append(box);
+        document.getElementById("loading").hidden = true;
     }
 
     return {
@@ -122,6 +123,11 @@ var KesselfassPage = (function () {
         mark: function (name) {
             document.body.dataset[name + "Ms"] = String(performance.now());
             document.body.dataset[name] = "1";
+            if (name === "drawn") {
+                KesselfassLoad.done();
+            } else if (name === "shot") {
+                document.getElementById("loading").hidden = true;
+            }
         },
     };
 })();

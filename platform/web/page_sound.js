@@ -66,7 +66,8 @@ var KesselfassSound = (function () {
 
     // A suspended or interrupted context takes up where it stopped: the song keeps its place.
     function resumeAudio() {
-        if (state === "running" && context.state !== "running" && context.state !== "closed") {
+        if (state === "running" && context.state !== "running" && context.state !== "closed" &&
+            document.visibilityState !== "hidden") {
             context.resume().catch(function () {});
         }
     }
@@ -161,6 +162,20 @@ var KesselfassSound = (function () {
         return buffer;
     }
 
+    // A hidden page falls silent at once, the song's notes included, and goes on from that
+    // very frame when shown: the audio's clock, which the song's events are timed by, stops.
+    function followVisibility() {
+        if (state !== "running") {
+            return;
+        }
+        if (document.visibilityState === "hidden") {
+            context.suspend().catch(function () {});
+        } else {
+            context.resume().catch(function () {});
+        }
+    }
+
+    document.addEventListener("visibilitychange", followVisibility);
     // What browsers count as the player's activation: a key (Escape is none), a click, the
     // release of a touch (its going down is not yet one).
     window.addEventListener("keydown", function (event) {

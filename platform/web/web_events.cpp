@@ -3,7 +3,8 @@
 // desktop's messages (a short press waits for a tick before its release, see MustWaitForATick).
 // Keys go into KeyTable through the shared key table; the first gamepad's buttons are read
 // once per drawing pass. A page that loses the focus lets go of every key, and once the game
-// has ended the keys are the page's own again.
+// has ended the keys are the page's own again. A hidden page is a minimised window: the game's
+// time goes on, nothing is drawn.
 #include "game/game_state.h"
 #include "platform/key_table.h"
 #include "platform/shell.h"
@@ -11,6 +12,7 @@
 #include "platform/web/web_shell.h"
 #include "render/render.h"
 
+#include <emscripten/emscripten.h>
 #include <emscripten/html5.h>
 
 #include <bitset>
@@ -19,7 +21,12 @@
 
 namespace {
 
-enum class EventKind { Key, Resize, FullscreenLeft, ContextLost };
+enum class EventKind { Key, Resize, FullscreenLeft, ContextLost, Visibility };
+
+// While the page is hidden the browser gives it no frame callbacks; the passes then run from
+// a timer (which the browser slows down, to once a minute at the most), so that the ticks of
+// the hidden time run a few at a time and not all in the first frame after it is shown again.
+constexpr int HiddenPassMs = 40;
 
 struct PageEvent {
     EventKind kind;
@@ -28,9 +35,14 @@ struct PageEvent {
     bool altHeld = false;
     int32_t width = 0;
     int32_t height = 0;
+    bool hidden = false;
 };
 
 std::deque<PageEvent> Queue;
+
+// clang-format off
+EM_JS(int, JsMainLoopRunning, (), { return Browser.mainLoop.func ? 1 : 0; });
+// clang-format on
 bool GamepadCaptured = false;
 bool KeysArePagesOwn = false;
 // Keys taken down and not yet up, with the tick that was due when each went down.
@@ -77,6 +89,20 @@ EM_BOOL OnVisibilityChange(int, const EmscriptenVisibilityChangeEvent* event, vo
     if (event->hidden) {
         ReleaseEverything();
     }
+    PageEvent visibility{EventKind::Visibility};
+    visibility.hidden = event->hidden != 0;
+    Queue.push_back(visibility);
+    // A new timing takes effect only when the loop is scheduled anew; the loop has ended for
+    // good once the game has.
+    if (JsMainLoopRunning() != 0) {
+        emscripten_pause_main_loop();
+        if (visibility.hidden) {
+            emscripten_set_main_loop_timing(EM_TIMING_SETTIMEOUT, HiddenPassMs);
+        } else {
+            emscripten_set_main_loop_timing(EM_TIMING_RAF, 1);
+        }
+        emscripten_resume_main_loop();
+    }
     return EM_FALSE;
 }
 
@@ -107,6 +133,9 @@ ShellEvent HandleEvent(const PageEvent& event) {
         return ShellEvent::FullscreenLeft;
     case EventKind::ContextLost:
         return ShellEvent::ContextLost;
+    case EventKind::Visibility:
+        WindowActive = !event.hidden;
+        break;
     }
     return ShellEvent::Handled;
 }

@@ -1,76 +1,77 @@
-// The table in the browser: the working folder is Emscripten's IndexedDB file system, loaded
-// before the game starts and written through after every save, so that a reload or a later
-// visit finds scores.dat as the game left it. Where the browser refuses its storage (a private
-// window, no quota) the game plays on and the page says once that the table will not be kept.
+// The table in the browser: the working folder holds scores.dat in memory, loaded from the
+// page's own IndexedDB database before the game starts and written through after every save
+// (page_storage.js), so that a reload or a later visit finds it as the game left it. Where the
+// browser refuses its storage or a write (a private window, no quota, storage evicted) the
+// game plays on and the page says once that the table will not be kept. A table another tab
+// stored is taken as this tab's own, and a scores.dat can leave and enter the page.
+#include "game/game_state.h"
+#include "game/score_file.h"
 #include "platform/shell.h"
 #include "platform/web/web_shell.h"
 
 #include <emscripten/emscripten.h>
+
+#include <cstring>
 
 namespace {
 
 constexpr const char* RefusedNotice =
     "This browser does not let the page keep data: the highscore table will not be kept.";
 
+// A scores.dat as the game writes it takes at most 720 bytes (every byte a 0x0A).
+constexpr size_t TableFileMaxBytes = 2 * ScoreImageSize;
+
+uint8_t TableImage[TableFileMaxBytes];
+uint8_t TableFile[TableFileMaxBytes];
+
 // clang-format off
-// Kesselfass.storage: "loading", "ready" or "refused". A refusal while loading or later while
-// writing shows the notice, once.
 EM_JS(void, JsStartStorage, (const char* notice), {
-    const noticeText = UTF8ToString(notice);
-    const refuse = function(error) {
-        if (Module.kesselfassStorage !== "refused") {
-            console.warn("storage refused:", error);
-            Module.kesselfassStorage = "refused";
-            KesselfassPage.showNotice(noticeText);
-        }
-    };
-    Module.kesselfassRefuseStorage = refuse;
-    Module.kesselfassStorage = "loading";
-    // A database that another tab holds open can keep the load waiting for good; the game
-    // does not wait longer than this for its table.
-    setTimeout(function() {
-        if (Module.kesselfassStorage === "loading") {
-            refuse("no answer from the browser's storage");
-        }
-    }, 10000);
-    try {
-        FS.mkdir("/kesselfass");
-        FS.mount(IDBFS, {}, "/kesselfass");
-        FS.chdir("/kesselfass");
-        FS.syncfs(true, function(error) {
-            if (error) {
-                refuse(error);
-            } else if (Module.kesselfassStorage === "loading") {
-                Module.kesselfassStorage = "ready";
-            }
-        });
-    } catch (error) {
-        refuse(error);
-    }
+    KesselfassStorage.start(UTF8ToString(notice));
 });
-EM_JS(int, JsStorageSettled, (), { return Module.kesselfassStorage !== "loading" ? 1 : 0; });
-EM_JS(void, JsPersistStorage, (), {
-    if (Module.kesselfassStorage !== "ready") {
-        return;
-    }
-    Module.kesselfassWrites = (Module.kesselfassWrites || 0) + 1;
-    FS.syncfs(false, function(error) {
-        if (error) {
-            Module.kesselfassRefuseStorage(error);
-        }
-        Module.kesselfassWritten = (Module.kesselfassWritten || 0) + 1;
-    });
-});
+EM_JS(int, JsStorageSettled, (), { return KesselfassStorage.settled() ? 1 : 0; });
+EM_JS(void, JsPersistStorage, (), { KesselfassStorage.persist(); });
+EM_JS(int, JsTakeStoredChange, (), { return KesselfassStorage.takeStoredChange() ? 1 : 0; });
+EM_JS(void, JsShowTableButtons, (), { KesselfassStorage.showButtons(); });
 // clang-format on
 
 } // namespace
+
+// The page's download and load buttons (page_storage.js) reach the table through these.
+extern "C" {
+
+EMSCRIPTEN_KEEPALIVE int KfTableImage() {
+    return static_cast<int>(ScoreFileImage(TableImage, sizeof TableImage));
+}
+
+EMSCRIPTEN_KEEPALIVE uint8_t* KfTableImageBytes() {
+    return TableImage;
+}
+
+EMSCRIPTEN_KEEPALIVE uint8_t* KfTableFileBuffer() {
+    return TableFile;
+}
+
+// Merges the `size` bytes the page put into the file buffer; 0 for a damaged file, which
+// changes nothing. The next pass saves the merged table.
+EMSCRIPTEN_KEEPALIVE int KfMergeTableFile(int size) {
+    if (size < 0 || static_cast<size_t>(size) > sizeof TableFile) {
+        return 0;
+    }
+    return MergeScoreFileBytes(TableFile, static_cast<size_t>(size)) ? 1 : 0;
+}
+
+} // extern "C"
 
 void StartStorage() {
     JsStartStorage(RefusedNotice);
 }
 
 bool StorageSettled() {
-    return JsStorageSettled() != 0;
+    if (JsStorageSettled() == 0) {
+        return false;
+    }
+    JsShowTableButtons();
+    return true;
 }
 
 // A page may be closed or reloaded at any moment, with no time left to save at the end.
@@ -80,4 +81,10 @@ bool ShellSavesTableOnChange() {
 
 void ShellTableSaved() {
     JsPersistStorage();
+}
+
+// Another tab stored its table (its save reached this one at once), or this tab is shown
+// again: the stored table, which holds this tab's rows or rows that beat them, is loaded.
+bool ShellTableStoredElsewhere() {
+    return JsTakeStoredChange() != 0;
 }

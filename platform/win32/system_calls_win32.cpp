@@ -44,3 +44,7 @@ bool ShellSavesTableOnChange() {
 }
 
 void ShellTableSaved() {}
+
+bool ShellTableStoredElsewhere() {
+    return false;
+}

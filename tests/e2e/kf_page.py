@@ -61,13 +61,17 @@ class PageGame:
     def path(self, name):
         return os.path.join(self.folder, name)
 
+    def open_browser(self):
+        """The player's browser, before the first visit (start() opens it when not yet)."""
+        # Every page game can be listened to (kf_audio.PageCapture).
+        self.browser = kf_browser.Browser(refuse_storage=self.refuse_storage,
+                                          extra_args=self.browser_args,
+                                          scripts=(kf_browser.AUDIO_TAP,) + tuple(self.scripts))
+        kf_e2e.PAGE = self
+
     def start(self):
         if self.browser is None:
-            # Every page game can be listened to (kf_audio.PageCapture).
-            self.browser = kf_browser.Browser(refuse_storage=self.refuse_storage,
-                                              extra_args=self.browser_args,
-                                              scripts=(kf_browser.AUDIO_TAP,) + tuple(self.scripts))
-            kf_e2e.PAGE = self
+            self.open_browser()
             if os.path.exists(self.scores):
                 self._store_table()
         self.browser.open(self.server.url)
@@ -81,9 +85,9 @@ class PageGame:
         self.browser.open(self.server.url)
         self.browser.wait_for_mark("drawn", what="the page before storing the table")
         self.browser.script("""
-            Module.FS.writeFile('/kesselfass/scores.dat', new Uint8Array(arguments[0]));
             window.kfStored = false;
-            Module.FS.syncfs(false, function (error) { window.kfStored = !error; });""", data)
+            KesselfassStorage.store(new Uint8Array(arguments[0])).then(
+                function () { window.kfStored = true; });""", data)
         kf_e2e.wait_until(lambda: self.browser.script("return window.kfStored === true"),
                           "the table was not stored in the page", timeout=60)
 
@@ -120,7 +124,7 @@ class PageGame:
         if self.process.returncode is None or self.browser.mark("ended") is None:
             return
         kf_e2e.wait_until(lambda: self.browser.script(
-            "return (Module.kesselfassWrites || 0) === (Module.kesselfassWritten || 0)"),
+            "return KesselfassStorage.writesPending() === 0"),
             "the page's writes to its storage did not finish", timeout=60)
         data = self.browser.read_stored(STORED_TABLE)
         if data is not None:

@@ -145,3 +145,9 @@ bool ShellSavesTableOnChange() {
 void ShellTableSaved() {
     NullShellLog("table saved");
 }
+
+bool ShellTableStoredElsewhere() {
+    const bool stored = NullShell.tableStoredElsewhere;
+    NullShell.tableStoredElsewhere = false;
+    return stored;
+}

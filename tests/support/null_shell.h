@@ -23,6 +23,8 @@ struct NullShellState {
     std::deque<WindowResult> openResults;
     bool yesAnswer = true;
     bool savesTableOnChange = false;
+    // Another copy stored the table: ShellTableStoredElsewhere answers true once.
+    bool tableStoredElsewhere = false;
     int refreshRate = 60;
     // Events taken so far; past maxPasses the shell quits the program and sets ranAway, so
     // that a loop that runs away ends (and the test can fail on it).

@@ -1,12 +1,16 @@
 // icongen: draws the program's icon (a barrel with a sausage rising from it): 32 x 32 as a
 // 32-bit BMP with alpha for the window, 64 x 64 as a PNG for the desktop menu, and 32 x 32 as
-// the Windows executable's icon.
+// the Windows executable's icon; with --web, the web app's icons of 192 and 512 pixels and a
+// maskable one of 512 (the picture inside the circle a launcher may cut it to, on the page's
+// colour).
 // Usage: icongen <output.bmp> <output.png> <output.ico>
+//        icongen --web <folder>
 #include <png.h>
 
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 namespace {
@@ -150,34 +154,78 @@ bool WriteBytes(const char* path, const std::vector<uint8_t>& bytes) {
     return std::fclose(out) == 0 && written;
 }
 
-bool WritePng(const char* path) {
+// A launcher may cut a maskable icon to a circle of 80% of its width; the picture's square
+// fits inside that circle at 56%.
+constexpr double MaskableShare = 0.56;
+constexpr Rgba PageColour = {0x19, 0x19, 0x40, 255};
+
+// The picture at `size` x `size`; a maskable one draws it smaller, centred on the page colour.
+Rgba WebPixelAt(int x, int y, int size, bool maskable) {
+    if (!maskable) {
+        return PixelAt(x, y, size);
+    }
+    const int inner = static_cast<int>(size * MaskableShare);
+    const int margin = (size - inner) / 2;
+    if (x < margin || y < margin || x >= margin + inner || y >= margin + inner) {
+        return PageColour;
+    }
+    const Rgba p = PixelAt(x - margin, y - margin, inner);
+    const auto mix = [&](uint8_t over, uint8_t under) {
+        return static_cast<uint8_t>((over * p.a + under * (255 - p.a) + 127) / 255);
+    };
+    return {mix(p.r, PageColour.r), mix(p.g, PageColour.g), mix(p.b, PageColour.b), 255};
+}
+
+bool WritePng(const char* path, int size, bool maskable) {
     png_image image = {};
     image.version = PNG_IMAGE_VERSION;
-    image.width = DesktopIconSize;
-    image.height = DesktopIconSize;
+    image.width = static_cast<png_uint_32>(size);
+    image.height = static_cast<png_uint_32>(size);
     image.format = PNG_FORMAT_RGBA;
     std::vector<uint8_t> pixels;
-    for (int y = 0; y < DesktopIconSize; ++y) {
-        for (int x = 0; x < DesktopIconSize; ++x) {
-            const Rgba p = PixelAt(x, y, DesktopIconSize);
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            const Rgba p = WebPixelAt(x, y, size, maskable);
             pixels.insert(pixels.end(), {p.r, p.g, p.b, p.a});
         }
     }
     return png_image_write_to_file(&image, path, 0, pixels.data(), 0, nullptr) != 0;
 }
 
+int WriteWebIcons(const std::string& folder) {
+    const struct {
+        const char* name;
+        int size;
+        bool maskable;
+    } icons[] = {{"icon-192.png", 192, false},
+                 {"icon-512.png", 512, false},
+                 {"icon-maskable-512.png", 512, true}};
+    for (const auto& icon : icons) {
+        const std::string path = folder + "/" + icon.name;
+        if (!WritePng(path.c_str(), icon.size, icon.maskable)) {
+            std::fprintf(stderr, "icongen: cannot write %s\n", path.c_str());
+            return 1;
+        }
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 3 && std::string(argv[1]) == "--web") {
+        return WriteWebIcons(argv[2]);
+    }
     if (argc != 4) {
-        std::fprintf(stderr, "usage: icongen <output.bmp> <output.png> <output.ico>\n");
+        std::fprintf(stderr, "usage: icongen <output.bmp> <output.png> <output.ico>\n"
+                             "       icongen --web <folder>\n");
         return 2;
     }
     if (!WriteBytes(argv[1], EncodeBmp())) {
         std::fprintf(stderr, "icongen: cannot write %s\n", argv[1]);
         return 1;
     }
-    if (!WritePng(argv[2])) {
+    if (!WritePng(argv[2], DesktopIconSize, false)) {
         std::fprintf(stderr, "icongen: cannot write %s\n", argv[2]);
         return 1;
     }

@@ -141,6 +141,10 @@ void PutTag(std::vector<uint8_t>& out, const char* tag) {
 
 } // namespace
 
+int16_t SfxPcmSample(double sample) {
+    return static_cast<int16_t>(std::round(std::clamp(sample, -1.0, 1.0) * 32767.0));
+}
+
 bool WriteWave(const std::string& path, const std::vector<double>& samples) {
     const uint32_t dataBytes = static_cast<uint32_t>(samples.size() * 2);
     std::vector<uint8_t> file;
@@ -158,8 +162,7 @@ bool WriteWave(const std::string& path, const std::vector<double>& samples) {
     PutTag(file, "data");
     PutLe32(file, dataBytes);
     for (double s : samples) {
-        const double scaled = std::round(std::clamp(s, -1.0, 1.0) * 32767.0);
-        PutLe16(file, static_cast<uint16_t>(static_cast<int16_t>(scaled)));
+        PutLe16(file, static_cast<uint16_t>(SfxPcmSample(s)));
     }
     FILE* out = std::fopen(path.c_str(), "wb");
     if (out == nullptr) {

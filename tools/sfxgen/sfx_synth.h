@@ -64,5 +64,9 @@ double SmoothStep(double edge0, double edge1, double x);
 // Scales the samples so that the loudest one reaches `peak` (0..1 of full scale).
 void Normalize(std::vector<double>& samples, double peak);
 
+// One sample (-1..1) as the 16-bit PCM value the effects carry: clamped, scaled by 32767 and
+// rounded half away from zero.
+int16_t SfxPcmSample(double sample);
+
 // Writes the samples (-1..1) as a RIFF WAVE file: PCM, mono, 16-bit, SfxSampleRate.
 bool WriteWave(const std::string& path, const std::vector<double>& samples);

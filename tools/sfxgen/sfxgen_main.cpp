@@ -4,32 +4,7 @@
 #include "sfx_recipes.h"
 
 #include <cstdio>
-#include <cstring>
 #include <string>
-
-namespace {
-
-// Each effect's recipe, by the effect's name.
-struct Recipe {
-    const char* effect;
-    std::vector<double> (*make)();
-};
-
-const Recipe Recipes[] = {
-    {"fart1", MakeFart1}, {"fart2", MakeFart2},        {"fart3", MakeFart3},
-    {"rel", MakeRelease}, {"klatschen", MakeApplause}, {"flush", MakeFlush},
-};
-
-const Recipe* FindRecipe(const char* effect) {
-    for (const Recipe& recipe : Recipes) {
-        if (std::strcmp(recipe.effect, effect) == 0) {
-            return &recipe;
-        }
-    }
-    return nullptr;
-}
-
-} // namespace
 
 int main(int argc, char** argv) {
     if (argc != 2) {
@@ -38,7 +13,7 @@ int main(int argc, char** argv) {
     }
     const std::string folder = argv[1];
     for (const SoundEffectEntry& effect : SoundEffects) {
-        const Recipe* recipe = FindRecipe(effect.name);
+        const SfxRecipe* recipe = FindSfxRecipe(effect.name);
         if (recipe == nullptr) {
             std::fprintf(stderr, "sfxgen: no recipe for the effect %s\n", effect.name);
             return 1;

@@ -1,0 +1,25 @@
+# Writes the page's service worker (sw.js) from service_worker.js with the build's name, a
+# digest of every file the page plays with, and the list of those files; sw.js is left as it
+# is when nothing changed, so that browsers take a new build only when there is one.
+#   cmake -DKF_WEB_DIR=... -DKF_TEMPLATE=... -DKF_PAGE_FILES="a;b" -P make_service_worker.cmake
+set(digests "")
+set(KF_FILES "")
+foreach(name IN LISTS KF_PAGE_FILES)
+    file(SHA256 ${KF_WEB_DIR}/${name} digest)
+    string(APPEND digests "${name} ${digest}\n")
+    if(KF_FILES)
+        string(APPEND KF_FILES ", ")
+    endif()
+    string(APPEND KF_FILES "\"${name}\"")
+endforeach()
+string(SHA256 KF_BUILD "${digests}")
+string(SUBSTRING ${KF_BUILD} 0 16 KF_BUILD)
+file(READ ${KF_TEMPLATE} template)
+string(CONFIGURE "${template}" worker @ONLY)
+set(old "")
+if(EXISTS ${KF_WEB_DIR}/sw.js)
+    file(READ ${KF_WEB_DIR}/sw.js old)
+endif()
+if(NOT old STREQUAL worker)
+    file(WRITE ${KF_WEB_DIR}/sw.js "${worker}")
+endif()
