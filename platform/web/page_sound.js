@@ -14,6 +14,7 @@ var KesselfassSound = (function () {
     var SOUNDFONT = "TimGM6mb.sf2";
     var NO_AUDIO = "This browser cannot play sound: the game plays silently.";
     var NO_MUSIC = "The music could not be loaded: the game plays without music.";
+    var musicNotice = null;  // what the page said of the music's failure, until a new try
 
     var gestured = false;
     var soundWanted = false;
@@ -91,21 +92,49 @@ var KesselfassSound = (function () {
             music.disconnect();
             music = null;
         }
-        say(NO_MUSIC);
+        // The file that could not be fetched is named, and the player may try again.
+        var file = error && error.file ? " (" + error.file + ")" : "";
+        musicNotice = NO_MUSIC.replace(":", file + ":");
+        say(musicNotice);
+        document.getElementById("music-retry").hidden = false;
+    }
+
+    function retryMusic() {
+        document.getElementById("music-retry").hidden = true;
+        var notice = document.getElementById("notice");
+        notice.textContent = notice.textContent.split("\n").filter(function (line) {
+            return line !== musicNotice;
+        }).join("\n");
+        notice.hidden = notice.textContent === "";
+        if (musicState === "failed") {
+            musicState = "idle";
+            loadMusic();
+        }
     }
 
     function fetchSoundFont() {
+        var failed = function (why) {
+            var error = new Error(SOUNDFONT + ": " + why);
+            error.file = SOUNDFONT;
+            throw error;
+        };
         return fetch(SOUNDFONT).then(function (response) {
             if (!response.ok) {
-                throw new Error(SOUNDFONT + ": " + response.status);
+                failed(response.status);
             }
             return response.arrayBuffer();
-        });
+        }, failed);
     }
 
     function addWorkletScripts() {
         return WORKLET_SCRIPTS.reduce(function (done, script) {
-            return done.then(function () { return context.audioWorklet.addModule(script); });
+            return done.then(function () {
+                return context.audioWorklet.addModule(script).catch(function (why) {
+                    var error = new Error(script + ": " + why);
+                    error.file = script;
+                    throw error;
+                });
+            });
         }, Promise.resolve());
     }
 
@@ -176,6 +205,7 @@ var KesselfassSound = (function () {
     }
 
     document.addEventListener("visibilitychange", followVisibility);
+    document.getElementById("music-retry").addEventListener("click", retryMusic);
     // What browsers count as the player's activation: a key (Escape is none), a click, the
     // release of a touch (its going down is not yet one).
     window.addEventListener("keydown", function (event) {

@@ -47,6 +47,9 @@ def without_soundfont():
         game.wait_for_picture()
         kf_e2e.press("Left")
         notice_once(game, "without music")
+        check("TimGM6mb.sf2" in game.browser.notice(), "the notice names no missing file")
+        check(game.browser.script("return !document.getElementById('music-retry').hidden"),
+              "no button to try the music again")
         wait_for_capture(game, capture, 3.0)
         quiet = heard(capture.levels(WINDOW_S))
         check(quiet and max(quiet) < SILENT, f"sound without the SoundFont: {quiet}")
