@@ -1,7 +1,10 @@
-// The shader that stands in for GL 1.1's fixed-function pipeline. Lighting is per vertex as in
-// GL: the scene's ambient light (0.2) plus light 0, white and shining along -z of eye space,
-// with no specular part (the default material has none). Fog is linear in the eye-space
-// depth, computed per fragment.
+// The shader that stands in for GL 1.1's fixed-function pipeline. Vertices are moved into eye
+// space by the modelview uniform: the identity for the streamed triangles, which the layer has
+// moved itself, the matrix of the moment for a display list's triangles, which stay in a
+// buffer of their own. A list's vertices take the attributes the list did not set from the
+// current-attribute uniforms. Lighting is per vertex as in GL: the scene's ambient light (0.2)
+// plus light 0, white and shining along -z of eye space, with no specular part (the default
+// material has none). Fog is linear in the eye-space depth, computed per fragment.
 #define GL_GLEXT_PROTOTYPES
 #include "render/webgl/fixed_function_program.h"
 
@@ -15,6 +18,13 @@ attribute vec3 aNormal;
 attribute vec4 aColour;
 attribute vec2 aTexCoord;
 uniform mat4 uProjection;
+uniform mat4 uModelview;
+uniform mat3 uNormalMatrix;
+// 1 where the normal (x), colour (y) and texture coordinate (z) are the current ones.
+uniform vec3 uInherit;
+uniform vec3 uCurrentNormal;
+uniform vec4 uCurrentColour;
+uniform vec2 uCurrentTexCoord;
 uniform bool uLighting;
 uniform bool uLight0;
 uniform bool uColourMaterial;
@@ -27,12 +37,14 @@ const vec3 SceneAmbient = vec3(0.2);
 const vec3 LightDirection = vec3(0.0, 0.0, 1.0);
 
 void main() {
-    gl_Position = uProjection * vec4(aPosition, 1.0);
-    vec4 colour = aColour;
+    vec4 eye = uModelview * vec4(aPosition, 1.0);
+    gl_Position = uProjection * eye;
+    vec4 vertexColour = mix(aColour, uCurrentColour, uInherit.y);
+    vec4 colour = vertexColour;
     if (uLighting) {
-        vec4 ambient = uColourMaterial ? aColour : vec4(0.2, 0.2, 0.2, 1.0);
-        vec4 diffuse = uColourMaterial ? aColour : vec4(0.8, 0.8, 0.8, 1.0);
-        vec3 n = aNormal;
+        vec4 ambient = uColourMaterial ? vertexColour : vec4(0.2, 0.2, 0.2, 1.0);
+        vec4 diffuse = uColourMaterial ? vertexColour : vec4(0.8, 0.8, 0.8, 1.0);
+        vec3 n = uNormalMatrix * mix(aNormal, uCurrentNormal, uInherit.x);
         if (uNormalize && dot(n, n) > 0.0) {
             n = normalize(n);
         }
@@ -43,8 +55,8 @@ void main() {
         colour = vec4(lit, diffuse.a);
     }
     vColour = clamp(colour, 0.0, 1.0);
-    vTexCoord = aTexCoord;
-    vFogDepth = abs(aPosition.z);
+    vTexCoord = mix(aTexCoord, uCurrentTexCoord, uInherit.z);
+    vFogDepth = abs(eye.z);
 }
 )";
 
@@ -112,6 +124,12 @@ void FindLocations(FixedFunctionProgram& p) {
     p.colour = glGetAttribLocation(p.program, "aColour");
     p.texCoord = glGetAttribLocation(p.program, "aTexCoord");
     p.projection = glGetUniformLocation(p.program, "uProjection");
+    p.modelview = glGetUniformLocation(p.program, "uModelview");
+    p.normalMatrix = glGetUniformLocation(p.program, "uNormalMatrix");
+    p.inherit = glGetUniformLocation(p.program, "uInherit");
+    p.currentNormal = glGetUniformLocation(p.program, "uCurrentNormal");
+    p.currentColour = glGetUniformLocation(p.program, "uCurrentColour");
+    p.currentTexCoord = glGetUniformLocation(p.program, "uCurrentTexCoord");
     p.lighting = glGetUniformLocation(p.program, "uLighting");
     p.light0 = glGetUniformLocation(p.program, "uLight0");
     p.colourMaterial = glGetUniformLocation(p.program, "uColourMaterial");

@@ -1,6 +1,6 @@
 // The layer's one shader program: GL 1.1's fixed-function pipeline reduced to what the game
 // switches on (light 0 at its defaults with colour material, linear fog, a modulated 2D
-// texture), over eye-space vertices.
+// texture), over vertices moved by a modelview uniform.
 #pragma once
 
 #include <GL/gl.h>
@@ -13,6 +13,12 @@ struct FixedFunctionProgram {
     GLint colour = -1;
     GLint texCoord = -1;
     GLint projection = -1;
+    GLint modelview = -1;
+    GLint normalMatrix = -1;
+    GLint inherit = -1;
+    GLint currentNormal = -1;
+    GLint currentColour = -1;
+    GLint currentTexCoord = -1;
     GLint lighting = -1;
     GLint light0 = -1;
     GLint colourMaterial = -1;

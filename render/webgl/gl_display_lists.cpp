@@ -66,13 +66,17 @@ void TakeSet(const CurrentAttributes& after, uint8_t set) {
 
 void RecordTriangles(std::vector<LayerVertex> triangles, std::vector<uint8_t> fromList,
                      uint8_t setAfter, const CurrentAttributes& after) {
-    bool inherits = false;
+    bool sameBits = true;
     for (uint8_t bits : fromList) {
-        inherits = inherits || bits != AllAttributeBits;
+        sameBits = sameBits && bits == fromList.front();
     }
-    if (!inherits) {
-        Compiling.calls.push_back([triangles = std::move(triangles), setAfter, after] {
-            SubmitTriangles(triangles.data(), triangles.size());
+    // Where every vertex takes the same attributes from the list, the triangles stay in the
+    // list buffer and the shader takes the others from the current ones when the list runs.
+    if (sameBits) {
+        const uint8_t inherit = fromList.empty() ? 0 : AllAttributeBits & ~fromList.front();
+        const size_t first = KeepListTriangles(triangles.data(), triangles.size());
+        Compiling.calls.push_back([first, count = triangles.size(), inherit, setAfter, after] {
+            DrawListTriangles(first, count, inherit);
             TakeSet(after, setAfter);
         });
         return;
@@ -90,6 +94,7 @@ void RecordTriangles(std::vector<LayerVertex> triangles, std::vector<uint8_t> fr
 
 void ResetDisplayLists() {
     Lists.clear();
+    ForgetListTriangles();
     NextListName = 1;
     CompilingName = 0;
     Compiling = DisplayList{};
@@ -115,6 +120,9 @@ GLuint glGenLists(GLsizei range) {
 void glDeleteLists(GLuint first, GLsizei range) {
     for (GLsizei i = 0; i < range; ++i) {
         Lists.erase(first + static_cast<GLuint>(i));
+    }
+    if (Lists.empty()) {
+        ForgetListTriangles();
     }
 }
 

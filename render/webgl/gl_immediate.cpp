@@ -3,9 +3,9 @@
 // are drawn at once or, while a display list is compiled, recorded into it.
 #include "render/webgl/gl_layer_state.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cstring>
-#include <initializer_list>
 
 CurrentAttributes Current;
 
@@ -15,72 +15,83 @@ constexpr GLenum NoPrimitive = ~0u;
 
 GLenum Primitive = NoPrimitive;
 std::vector<LayerVertex> Gathered;
-std::vector<LayerVertex> Triangles;
+// The corners of the triangles a primitive is cut into, as indices into its vertices.
+std::vector<uint32_t> Corners;
 // While a list is compiled: for each vertex, the attributes it takes from the list.
 std::vector<uint8_t> GatheredFromList;
-std::vector<uint8_t> TrianglesFromList;
 uint8_t AttributesSetInList = 0;
 
 // The vertex array set by glVertexPointer: three floats per vertex, tightly packed.
 const GLfloat* VertexArray = nullptr;
 bool VertexArrayEnabled = false;
 
-void AddTriangle(size_t a, size_t b, size_t c) {
-    for (size_t corner : {a, b, c}) {
-        Triangles.push_back(Gathered[corner]);
-        if (!GatheredFromList.empty()) {
-            TrianglesFromList.push_back(GatheredFromList[corner]);
-        }
-    }
+// The corners are written through a pointer into room made beforehand: a push per corner is
+// what the streamed geometry of a frame spends much of its time on.
+uint32_t* AddTriangle(uint32_t* out, uint32_t a, uint32_t b, uint32_t c) {
+    out[0] = a;
+    out[1] = b;
+    out[2] = c;
+    return out + 3;
 }
 
 // Quads are cut along the diagonal from their second to their fourth corner, as Mesa cuts
 // them under GL's last-vertex convention, so that colours interpolate across the same edge.
-void AddQuad(size_t a, size_t b, size_t c, size_t d) {
-    AddTriangle(a, b, d);
-    AddTriangle(b, c, d);
+uint32_t* AddQuad(uint32_t* out, uint32_t a, uint32_t b, uint32_t c, uint32_t d) {
+    return AddTriangle(AddTriangle(out, a, b, d), b, c, d);
 }
 
-void Triangulate(GLenum mode) {
-    const size_t n = Gathered.size();
-    Triangles.clear();
-    TrianglesFromList.clear();
+// Fills Corners with the triangles of `n` vertices of primitive `mode`; no primitive makes
+// more than `n` triangles.
+void CutIntoTriangles(GLenum mode, uint32_t n) {
+    Corners.resize(3 * static_cast<size_t>(n));
+    uint32_t* out = Corners.data();
     switch (mode) {
     case GL_TRIANGLES:
-        for (size_t i = 0; i + 2 < n; i += 3) {
-            AddTriangle(i, i + 1, i + 2);
+        for (uint32_t i = 0; i + 2 < n; i += 3) {
+            out = AddTriangle(out, i, i + 1, i + 2);
         }
         break;
     case GL_QUADS:
-        for (size_t i = 0; i + 3 < n; i += 4) {
-            AddQuad(i, i + 1, i + 2, i + 3);
+        for (uint32_t i = 0; i + 3 < n; i += 4) {
+            out = AddQuad(out, i, i + 1, i + 2, i + 3);
         }
         break;
     case GL_QUAD_STRIP:
         // Strip pair k and k + 1 bound the quad (2k, 2k + 1, 2k + 3, 2k + 2).
-        for (size_t i = 0; i + 3 < n; i += 2) {
-            AddQuad(i, i + 1, i + 3, i + 2);
+        for (uint32_t i = 0; i + 3 < n; i += 2) {
+            out = AddQuad(out, i, i + 1, i + 3, i + 2);
         }
         break;
     case GL_TRIANGLE_FAN:
     case GL_POLYGON:
-        for (size_t i = 1; i + 1 < n; ++i) {
-            AddTriangle(0, i, i + 1);
+        for (uint32_t i = 1; i + 1 < n; ++i) {
+            out = AddTriangle(out, 0, i, i + 1);
         }
         break;
     case GL_TRIANGLE_STRIP:
-        for (size_t i = 0; i + 2 < n; ++i) {
-            if (i % 2 == 0) {
-                AddTriangle(i, i + 1, i + 2);
-            } else {
-                AddTriangle(i + 1, i, i + 2);
-            }
+        for (uint32_t i = 0; i + 2 < n; ++i) {
+            out =
+                i % 2 == 0 ? AddTriangle(out, i, i + 1, i + 2) : AddTriangle(out, i + 1, i, i + 2);
         }
         break;
     default:
         assert(false && "points and lines are not provided by the WebGL layer");
         break;
     }
+    Corners.resize(static_cast<size_t>(out - Corners.data()));
+}
+
+// A list keeps its triangles' corners one by one, with the attribute bits of each.
+void RecordPrimitive() {
+    std::vector<LayerVertex> triangles;
+    std::vector<uint8_t> fromList;
+    triangles.reserve(Corners.size());
+    fromList.reserve(Corners.size());
+    for (uint32_t corner : Corners) {
+        triangles.push_back(Gathered[corner]);
+        fromList.push_back(GatheredFromList[corner]);
+    }
+    RecordTriangles(std::move(triangles), std::move(fromList), AttributesSetInList, Current);
 }
 
 LayerVertex VertexWithCurrentAttributes(float x, float y, float z) {
@@ -133,12 +144,12 @@ void glBegin(GLenum mode) {
 
 void glEnd() {
     assert(Primitive != NoPrimitive && "glEnd without glBegin");
-    Triangulate(Primitive);
+    CutIntoTriangles(Primitive, static_cast<uint32_t>(Gathered.size()));
     Primitive = NoPrimitive;
     if (RecordingList()) {
-        RecordTriangles(Triangles, TrianglesFromList, AttributesSetInList, Current);
+        RecordPrimitive();
     } else {
-        SubmitTriangles(Triangles.data(), Triangles.size());
+        SubmitIndexedTriangles(Gathered.data(), Gathered.size(), Corners.data(), Corners.size());
     }
 }
 
@@ -202,19 +213,37 @@ void glVertexPointer(GLint size, GLenum type, GLsizei stride, const GLvoid* poin
     VertexArray = static_cast<const GLfloat*>(pointer);
 }
 
-// The vertices come from the array, everything else from the current attributes.
+// The vertices come from the array, everything else from the current attributes. Drawn at
+// once, each array vertex is moved into eye space once however many triangles share it.
 void glDrawElements(GLenum mode, GLsizei count, GLenum type, const GLvoid* indices) {
     assert(type == GL_UNSIGNED_INT && "32-bit indices only");
-    if (!VertexArrayEnabled || VertexArray == nullptr || type != GL_UNSIGNED_INT) {
+    if (!VertexArrayEnabled || VertexArray == nullptr || type != GL_UNSIGNED_INT || count <= 0) {
         return;
     }
     const auto* index = static_cast<const GLuint*>(indices);
-    glBegin(mode);
-    for (GLsizei i = 0; i < count; ++i) {
-        const GLfloat* v = VertexArray + 3 * static_cast<size_t>(index[i]);
-        glVertex3f(v[0], v[1], v[2]);
+    if (RecordingList()) {
+        glBegin(mode);
+        for (GLsizei i = 0; i < count; ++i) {
+            const GLfloat* v = VertexArray + 3 * static_cast<size_t>(index[i]);
+            glVertex3f(v[0], v[1], v[2]);
+        }
+        glEnd();
+        return;
     }
-    glEnd();
+    GLuint highest = 0;
+    for (GLsizei i = 0; i < count; ++i) {
+        highest = std::max(highest, index[i]);
+    }
+    Gathered.clear();
+    for (GLuint i = 0; i <= highest; ++i) {
+        const GLfloat* v = VertexArray + 3 * static_cast<size_t>(i);
+        Gathered.push_back(VertexWithCurrentAttributes(v[0], v[1], v[2]));
+    }
+    CutIntoTriangles(mode, static_cast<uint32_t>(count));
+    for (uint32_t& corner : Corners) {
+        corner = index[corner];
+    }
+    SubmitIndexedTriangles(Gathered.data(), Gathered.size(), Corners.data(), Corners.size());
 }
 
 } // extern "C"

@@ -47,6 +47,22 @@ void ResetMatrixStacks();
 // space and queued for drawing with the current pipeline state.
 void SubmitTriangles(const LayerVertex* vertices, size_t count);
 
+// The same for triangles whose corners are indices into `vertices`, each of which is moved
+// into eye space once.
+void SubmitIndexedTriangles(const LayerVertex* vertices, size_t vertexCount,
+                            const uint32_t* corners, size_t cornerCount);
+
+// A display list's triangles in object space, kept in the layer's list buffer, which goes to
+// WebGL once; returns the index of the first.
+size_t KeepListTriangles(const LayerVertex* vertices, size_t count);
+
+// Forgets the kept triangles: every list they belonged to is gone.
+void ForgetListTriangles();
+
+// Draws `count` kept triangle vertices from `first` with the modelview matrix of the moment;
+// the attributes named in `inherit` (AttributeBits) are the current ones, not the vertices'.
+void DrawListTriangles(size_t first, size_t count, uint8_t inherit);
+
 // True between glNewList and glEndList: the calls that a list can hold are recorded into it
 // instead of being carried out.
 bool RecordingList();

@@ -170,11 +170,7 @@ class PulseCapture:
         kf_e2e.wait_until(lambda: captured_seconds(self.path) > 0.5, "parec recorded", 60)
 
     def log(self):
-        try:
-            with open(self.log_path, "r", errors="replace") as f:
-                return f.read()
-        except OSError:
-            return ""
+        return kf_e2e.read_log(self.log_path)
 
     def stop(self):
         for process in (self.recorder, self.server):

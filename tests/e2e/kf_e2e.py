@@ -65,6 +65,15 @@ BROWSER = None  # the web page's folder, when the game under test is the page
 PAGE = None     # the page game being played (kf_page.PageGame), when BROWSER is set
 
 
+
+def read_log(path):
+    """What a process has written to its log so far; empty when there is no log yet."""
+    try:
+        with open(path, "r", errors="replace") as f:
+            return f.read()
+    except OSError:
+        return ""
+
 class E2EFailure(Exception):
     pass
 
@@ -142,11 +151,7 @@ class Game:
         log.close()
 
     def log(self):
-        try:
-            with open(self.log_path, "r", errors="replace") as f:
-                return f.read()
-        except OSError:
-            return ""
+        return read_log(self.log_path)
 
     def check_running(self, what):
         check(self.process.poll() is None,
