@@ -4,8 +4,9 @@
 # N times while stress-ng keeps both cores busy, then prints per test how many of the N runs
 # failed; exits 1 if any run failed.
 #   scripts/stress-tests.sh [N [SUITE...]]   (N = 5; SUITE: linux, windows, web; all when none)
-# Builds what it runs as scripts/run-tests.sh does (nothing is rebuilt when `make test` has
-# just run). The logs of every round are kept in build/stress/.
+# KF_STRESS_ONLY=REGEX runs only the tests whose ctest names match it (as ctest -R takes it).
+# Builds what it runs with scripts/build-tests.sh, as scripts/run-tests.sh does (nothing is
+# rebuilt when `make test` has just run). The logs of every round are kept in build/stress/.
 set -eu
 rounds="${1:-5}"
 usage="usage: scripts/stress-tests.sh [N [linux|windows|web ...]]"
@@ -23,6 +24,10 @@ done
 runs() { case " $suites " in *" $1 "*) return 0 ;; *) return 1 ;; esac; }
 JOBS=$(nproc 2>/dev/null || echo 2)
 LINUX_LABELS='^(e2e|render|xvfb)$'
+only=""
+if [ -n "${KF_STRESS_ONLY:-}" ]; then
+    only="-R $KF_STRESS_ONLY"
+fi
 if ! command -v stress-ng >/dev/null 2>&1; then
     echo "stress-tests: stress-ng is missing; sh scripts/install-deps.sh --test installs it" >&2
     exit 1
@@ -30,17 +35,11 @@ fi
 
 echo "== builds (as scripts/run-tests.sh makes them)"
 # The Windows build takes its tools and the page its reference pictures from this one.
-cmake -S . -B build/test -DCMAKE_BUILD_TYPE=Debug -DKF_SANITIZE=ON -DKF_BUILD_BENCH=OFF
-cmake --build build/test -j "$JOBS"
-if runs windows; then
-    cmake -S . -B build/windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-        -DCMAKE_BUILD_TYPE=Release -DKF_LINUX_TOOLS_DIR="$PWD/build/test/tools"
-    cmake --build build/windows -j "$JOBS"
-fi
-if runs web; then
-    sh scripts/build-web.sh "$JOBS" test-page
-    cmake -S . -B build/web-build -DKF_RENDERFRAME="$PWD/build/test/tools/renderframe/renderframe"
-fi
+builds=sanitizer
+runs windows && builds="$builds windows"
+runs web && builds="$builds web"
+# shellcheck disable=SC2086
+sh scripts/build-tests.sh $builds
 
 logs=build/stress
 rm -rf "$logs"
@@ -81,16 +80,19 @@ while [ "$round" -le "$rounds" ]; do
     stress-ng --cpu 2 --timeout 3600 --quiet &
     hog=$!
     if runs linux; then
-        ctest --test-dir build/test -L "$LINUX_LABELS" -j "$JOBS" --output-on-failure \
+        # shellcheck disable=SC2086
+        ctest --test-dir build/test -L "$LINUX_LABELS" $only -j "$JOBS" --output-on-failure \
             >"$logs/round$round-linux.log" 2>&1 || true
     fi
     if runs windows; then
-        ctest --test-dir build/windows -L windows -j "$JOBS" --output-on-failure \
+        # shellcheck disable=SC2086
+        ctest --test-dir build/windows -L windows $only -j "$JOBS" --output-on-failure \
             >"$logs/round$round-windows.log" 2>&1 || true
     fi
     # One browser at a time, as make test runs them.
     if runs web; then
-        ctest --test-dir build/web-build --output-on-failure \
+        # shellcheck disable=SC2086
+        ctest --test-dir build/web-build $only --output-on-failure \
             >"$logs/round$round-web.log" 2>&1 || true
     fi
     kill -0 "$hog" 2>/dev/null || echo "stress-tests: stress-ng ended during round $round" >&2
