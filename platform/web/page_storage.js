@@ -4,7 +4,8 @@
 // at any point (no space, storage evicted, an aborted transaction) shows the page's notice
 // that the table will not be kept, while the game plays on. A write tells the page's other
 // tabs, which take the stored file into their folder at once, so that their next save merges
-// with it; a tab shown again reads the stored file anew. The game (web_storage.cpp) calls
+// with it; a tab shown again reads the stored file anew. A write finds the stored file as this
+// tab last knew it, or merges what another tab stored meanwhile before it writes. The game (web_storage.cpp) calls
 // KesselfassStorage; the download and load buttons are here too.
 "use strict";
 
@@ -28,6 +29,8 @@ var KesselfassStorage = (function () {
     var storedChanged = false; // the stored table changed under the game: show it anew
     var writes = 0;
     var written = 0;
+    // The stored file as this tab last read, wrote or heard of it (null: none stored).
+    var lastKnown = null;
 
     function refuse(error) {
         if (state === "refused") {
@@ -53,7 +56,11 @@ var KesselfassStorage = (function () {
 
     // The stored file into the game's folder; true when that changed what the folder held.
     function takeIntoFolder(bytes) {
-        if (!(bytes instanceof Uint8Array) || sameBytes(bytes, folderFile())) {
+        if (!(bytes instanceof Uint8Array)) {
+            return false;
+        }
+        lastKnown = bytes;
+        if (sameBytes(bytes, folderFile())) {
             return false;
         }
         Module.FS.writeFile(FOLDER + "/" + TABLE, bytes);
@@ -77,6 +84,51 @@ var KesselfassStorage = (function () {
             };
             request.onerror = function () { reject(request.error); };
         });
+    }
+
+    // Writes `bytes` unless the stored file is another than this tab last knew: then it
+    // settles with that file, unwritten. Settles with null once the write has committed; an
+    // error or an abort (a full quota aborts the commit itself) rejects.
+    function writeUnlessChanged(bytes) {
+        return new Promise(function (resolve, reject) {
+            var transaction = database.transaction(STORE, "readwrite");
+            var store = transaction.objectStore(STORE);
+            var found = null;
+            transaction.oncomplete = function () { resolve(found); };
+            transaction.onabort = function () {
+                reject(transaction.error || new Error("the write was aborted"));
+            };
+            var request = store.get(TABLE);
+            request.onsuccess = function () {
+                var current = request.result instanceof Uint8Array ? request.result : null;
+                if (current !== null && !sameBytes(current, lastKnown)) {
+                    found = current;
+                } else {
+                    store.put(bytes, TABLE);
+                }
+            };
+        });
+    }
+
+    // The game's table as the desktop's file would hold it.
+    function tableImage() {
+        var size = Module._KfTableImage();
+        return Module.HEAPU8.slice(Module._KfTableImageBytes(),
+                                   Module._KfTableImageBytes() + size);
+    }
+
+    // Rows another tab stored, whose message has not come yet, merged into the game's table,
+    // which its next pass saves. Where they change nothing (or cannot be read), the game's
+    // table is written as it is.
+    function mergeStoredIntoGame(stored) {
+        var before = tableImage();
+        if (stored.length <= TABLE_FILE_MAX) {
+            Module.HEAPU8.set(stored, Module._KfTableFileBuffer());
+            Module._KfMergeTableFile(stored.length);
+        }
+        if (sameBytes(before, tableImage())) {
+            persist();
+        }
     }
 
     // Settles once the transaction has committed; an error or an abort (a full quota aborts
@@ -138,6 +190,7 @@ var KesselfassStorage = (function () {
             }).then(function (bytes) {
                 if (state === "loading") {
                     takeIntoFolder(bytes);
+                    lastKnown = bytes;
                     state = "ready";
                     listen();
                 }
@@ -155,8 +208,14 @@ var KesselfassStorage = (function () {
         }
         ++writes;
         try {
-            writeStored(bytes).then(function () {
+            writeUnlessChanged(bytes).then(function (storedElsewhere) {
                 ++written;
+                if (storedElsewhere !== null) {
+                    lastKnown = storedElsewhere;
+                    mergeStoredIntoGame(storedElsewhere);
+                    return;
+                }
+                lastKnown = bytes;
                 if (channel !== null) {
                     channel.postMessage(bytes);
                 }
@@ -171,9 +230,7 @@ var KesselfassStorage = (function () {
     }
 
     function download() {
-        var size = Module._KfTableImage();
-        var bytes = Module.HEAPU8.slice(Module._KfTableImageBytes(),
-                                        Module._KfTableImageBytes() + size);
+        var bytes = tableImage();
         var link = document.createElement("a");
         link.href = URL.createObjectURL(new Blob([bytes], {type: "application/octet-stream"}));
         link.download = TABLE;

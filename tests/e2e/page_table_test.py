@@ -5,7 +5,9 @@
   tab that was minimised meanwhile holds the stored table in its folder once shown again.
 - The table leaves the page as the very scores.dat the desktop writes, and a desktop-made
   scores.dat loaded into the page merges with its table; a damaged one is refused with a
-  message and changes nothing."""
+  message and changes nothing.
+- A table another tab stored whose message has not come yet (stored here without one) is
+  merged, not overwritten, by the tab's next save."""
 
 import os
 import shutil
@@ -178,11 +180,36 @@ def download_and_load():
         kf_e2e.wait_until(lambda: kf_e2e.drawn_frames() > frames + 10, "frames after the load")
         check(stored(game) == merged, "the damaged file changed the stored table")
         game.check_running("after the loads")
+        an_unheard_write_is_kept(game, folder, rows_of(merged))
         print("the table downloaded as the desktop's file; a desktop file merged, a damaged "
               "one refused")
     finally:
         game.cleanup()
         shutil.rmtree(folder, ignore_errors=True)
+
+
+def table_file(folder, name, rows):
+    path = os.path.join(folder, name)
+    kf_e2e.write_scores(path, rows)
+    with open(path, "rb") as f:
+        return path, f.read()
+
+
+def an_unheard_write_is_kept(game, folder, rows):
+    def ranked(table):
+        return sorted(set(table), key=lambda row: -row[0])[:10]
+
+    elsewhere = ranked(rows + [(50.0, b"ANDERER TAB")])
+    _, data = table_file(folder, "elsewhere.dat", elsewhere)
+    game.browser.script("return KesselfassStorage.store(new Uint8Array(arguments[0]))",
+                        list(data))
+    check(rows_of(stored(game)) == elsewhere, "the other tab's table was not stored")
+    brought, _ = table_file(folder, "brought.dat", ranked(rows + [(40.0, b"NOCH EINER")]))
+    choose_file(game, brought)
+    expected = ranked(elsewhere + [(40.0, b"NOCH EINER")])
+    kf_e2e.wait_until(lambda: rows_of(stored(game)) == expected,
+                      f"the next save keeping the other tab's row: {expected}")
+    print("a table stored by another tab unheard of is merged by the next save")
 
 
 def test():
