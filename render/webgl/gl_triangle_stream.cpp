@@ -147,13 +147,14 @@ void SendPipeline() {
     }
 }
 
-void SendTransform(const Matrix4& modelview, const NormalMatrix3& normals) {
+// `normals` is null where the triangles are unlit (the text, for one): they have no use for
+// a normal matrix, so none is worked out or sent.
+void SendTransform(const Matrix4& modelview, const NormalMatrix3* normals) {
     if (Changed(Sent.modelview, modelview)) {
         glUniformMatrix4fv(Program.modelview, 1, GL_FALSE, modelview.m);
     }
-    // Unlit triangles (the text, for one) have no use for their normals.
-    if (Pipeline.lighting && Changed(Sent.normals, normals)) {
-        glUniformMatrix3fv(Program.normalMatrix, 1, GL_FALSE, normals.m);
+    if (normals != nullptr && Changed(Sent.normals, *normals)) {
+        glUniformMatrix3fv(Program.normalMatrix, 1, GL_FALSE, normals->m);
     }
 }
 
@@ -259,7 +260,7 @@ void FlushTriangles() {
     }
     BindVertices(StreamBuffer);
     SendPipeline();
-    SendTransform(IdentityMatrix(), IdentityNormals);
+    SendTransform(IdentityMatrix(), Pipeline.lighting ? &IdentityNormals : nullptr);
     SendInherited(0);
     Sent.known = true;
     glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(Pending.size() * sizeof(LayerVertex)),
@@ -293,7 +294,7 @@ void DrawListTriangles(size_t first, size_t count, uint8_t inherit) {
     BindVertices(ListBuffer);
     SendPipeline();
     const Matrix4& modelview = ModelviewMatrix();
-    SendTransform(modelview, NormalMatrixOf(modelview));
+    SendTransform(modelview, Pipeline.lighting ? &NormalMatrixOf(modelview) : nullptr);
     SendInherited(inherit);
     Sent.known = true;
     glDrawArrays(GL_TRIANGLES, static_cast<GLint>(first), static_cast<GLsizei>(count));
