@@ -20,6 +20,8 @@ _HALF_HEIGHT_4_3 = math.tan(math.radians(37.5))
 # Where a line's letters are: a little inside its start, halfway up its capitals.
 _LINE_START_X = -0.62
 _LETTER_MIDDLE = 0.018
+# The game's tick.
+TICK_S = 0.04
 
 
 def plane_to_page(x, y, width, height):
@@ -68,6 +70,14 @@ class Fingers:
                 and time.monotonic() - start < kf_e2e.KEY_HOLD_MAX_S:
             time.sleep(0.01)
 
+    def hold_past_a_tick(self):
+        """Waits until a tick of the game has surely seen the fingers as they are now: a tick's
+        time and a little more, then a frame begun after that (a frame takes the events that
+        came before it, then runs every tick that has come due). A frame alone is not enough:
+        a page drawing at 60 Hz runs a tick in only every second or third one."""
+        time.sleep(TICK_S * 1.25)
+        kf_e2e.wait_for_frames(1)
+
     def tap(self, x, y):
         finger = self.put(x, y)
         self.hold()
@@ -96,15 +106,15 @@ def text_at_sides(path):
 
 def pump(fingers, done, steps=200):
     """Thumbs on the left and right halves in turn, each going down before the other lifts,
-    until `done()` (asked every 20 steps) holds or `steps` touches were made. Each thumb is
-    alone on the screen for a frame, in which the game's ticks count it: as many presses as the
-    machine draws frames, which keeps a slow machine's game going."""
+    until `done()` (asked every 20 steps) holds or `steps` touches were made. Each thumb stays
+    alone on the screen until a tick has counted it, so every step is a press, however slowly
+    a busy machine draws."""
     held = fingers.put(*fingers.half("a"))
     fingers.hold()
     for step in range(steps):
         other = fingers.put(*fingers.half("l" if step % 2 == 0 else "a"))
         fingers.lift(held)
-        fingers.hold(frames=1, seconds=0.03)
+        fingers.hold_past_a_tick()
         held = other
         if step % 20 == 19 and done():
             break
