@@ -119,3 +119,53 @@ def pump(fingers, done, steps=200):
         if step % 20 == 19 and done():
             break
     fingers.lift(held)
+
+
+# Thumbs pumping from a script in the page, one change per frame callback once a tick has
+# surely seen the last: a thumb goes down on the other half and the one that was down lifts.
+# A change waits for two frame callbacks and a tick's time and more since it, with the earlier
+# of the two at least that late; in which order the game's and this callback run in a frame
+# does not matter then. Ids far above the browser's own pointer ids.
+_PAGE_PUMP = """
+    const [changes, first, width, height] = arguments;
+    const area = document.getElementById('game');
+    const send = (type, id, side) => area.dispatchEvent(new PointerEvent(type, {
+        pointerId: id, pointerType: 'touch', bubbles: true, cancelable: true,
+        clientX: width * (side === 'a' ? 0.25 : 0.75), clientY: height * 0.6}));
+    let made = 0, side = first, held = null, changedAt = 0, previous = null;
+    window.kfPumpDone = false;
+    (function frame() {
+        const now = performance.now();
+        if (held === null || previous !== null && previous >= changedAt + %d) {
+            const thumb = 7000 + made;
+            if (made < changes) {
+                send('pointerdown', thumb, side);
+            }
+            if (held !== null) {
+                send('pointerup', held.id, held.side);
+            }
+            if (made === changes) {
+                window.kfPumpDone = true;
+                return;
+            }
+            held = {id: thumb, side: side};
+            side = side === 'a' ? 'l' : 'a';
+            made += 1;
+            changedAt = now;
+            previous = null;
+        } else {
+            previous = now;
+        }
+        requestAnimationFrame(frame);
+    })();
+""" % round(TICK_S * 1250)
+
+
+def pump_in_page(browser, changes, first, width, height):
+    """Thumbs on the halves of a page `width` x `height` CSS pixels in turn, `changes` of
+    them, starting on the `first` half ("a" or "l"), pumped by the page's own frames: as fast
+    as the page can count them, without a round trip to the test for each thumb (a busy
+    machine's page takes a frame or more to answer each touch the DevTools protocol sends)."""
+    browser.script(_PAGE_PUMP, changes, first, width, height)
+    kf_e2e.wait_until(lambda: browser.script("return window.kfPumpDone === true"),
+                      f"the page's {changes} thumbs", timeout=120)

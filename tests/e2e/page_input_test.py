@@ -59,15 +59,14 @@ def lost_focus_lets_go_of_a_held_finger(screens, game):
     fingers.hold()
     game.browser.script("window.dispatchEvent(new Event('blur'))")
     kf_e2e.wait_for_frames(2)
-    # Photographed before and after the thumbs, and read afterwards: reading costs them no
-    # presses, and no photograph of the canvas holds up the page's frames while they pump.
-    before = [screens.shoot("before_pump") for _ in range(2)]
-    kf_touch.pump(fingers, lambda: False, steps=12)
-    after = [screens.shoot("after_pump") for _ in range(2)]
-    rise = [pressure_read(screens, shots) for shots in (before, after)]
-    print(f"pressures read before and after pumping (mbar): {rise}")
-    check(None not in rise, f"no pressure read in {before} or {after}")
-    check(rise[1] > rise[0], f"the pressure never rose after the lost focus: {rise}")
+    # Pumped by the page itself and read afterwards: on a busy machine a round trip for each
+    # thumb lets the leak outrun the presses. Without a press after the blur the pressure can
+    # only have fallen from the 10 mbar a game starts with and the held finger's one press.
+    kf_touch.pump_in_page(game.browser, 8, "l", 1024, 768)
+    after = pressure_read(screens, [screens.shoot("after_pump") for _ in range(2)])
+    print(f"pressure read after pumping: {after} mbar")
+    check(after is not None and after > 11.0,
+          f"the pressure never rose after the lost focus: {after} mbar")
     fingers.lift(held)
     seen = screens.wait_for(game, lambda t: "menu" if kf_screen.main_menu(t) else
                             "congratulations" if kf_screen.congratulations(t) else None,
