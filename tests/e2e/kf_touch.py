@@ -127,11 +127,11 @@ def pump(fingers, done, steps=200):
 # of the two at least that late; in which order the game's and this callback run in a frame
 # does not matter then. Ids far above the browser's own pointer ids.
 _PAGE_PUMP = """
-    const [changes, first, width, height] = arguments;
+    const [changes, first, halves] = arguments;
     const area = document.getElementById('game');
     const send = (type, id, side) => area.dispatchEvent(new PointerEvent(type, {
         pointerId: id, pointerType: 'touch', bubbles: true, cancelable: true,
-        clientX: width * (side === 'a' ? 0.25 : 0.75), clientY: height * 0.6}));
+        clientX: halves[side][0], clientY: halves[side][1]}));
     let made = 0, side = first, held = null, changedAt = 0, previous = null;
     window.kfPumpDone = false;
     (function frame() {
@@ -161,11 +161,12 @@ _PAGE_PUMP = """
 """ % round(TICK_S * 1250)
 
 
-def pump_in_page(browser, changes, first, width, height):
-    """Thumbs on the halves of a page `width` x `height` CSS pixels in turn, `changes` of
-    them, starting on the `first` half ("a" or "l"), pumped by the page's own frames: as fast
-    as the page can count them, without a round trip to the test for each thumb (a busy
-    machine's page takes a frame or more to answer each touch the DevTools protocol sends)."""
-    browser.script(_PAGE_PUMP, changes, first, width, height)
+def pump_in_page(fingers, changes, first):
+    """Thumbs on the halves of the fingers' page in turn, `changes` of them, starting on the
+    `first` half ("a" or "l"), pumped by the page's own frames: as fast as the page can count
+    them, without a round trip to the test for each thumb (a busy machine's page takes a frame
+    or more to answer each touch the DevTools protocol sends)."""
+    browser = fingers.browser
+    browser.script(_PAGE_PUMP, changes, first, {side: fingers.half(side) for side in "al"})
     kf_e2e.wait_until(lambda: browser.script("return window.kfPumpDone === true"),
                       f"the page's {changes} thumbs", timeout=120)

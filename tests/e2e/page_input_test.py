@@ -62,7 +62,7 @@ def lost_focus_lets_go_of_a_held_finger(screens, game):
     # Pumped by the page itself and read afterwards: on a busy machine a round trip for each
     # thumb lets the leak outrun the presses. Without a press after the blur the pressure can
     # only have fallen from the 10 mbar a game starts with and the held finger's one press.
-    kf_touch.pump_in_page(game.browser, 8, "l", 1024, 768)
+    kf_touch.pump_in_page(fingers, 8, "l")
     after = pressure_read(screens, [screens.shoot("after_pump") for _ in range(2)])
     print(f"pressure read after pumping: {after} mbar")
     check(after is not None and after > 11.0,
